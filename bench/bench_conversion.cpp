@@ -1,0 +1,100 @@
+// Speed of the conversion kernel against the memory it has to move: a memcpy of the picture's
+// pixels is the floor, one QImage::pixel()/setPixel() call per pixel the naive ceiling.
+// Items are pixels, so "items_per_second" reads as pixels per second.
+
+#include "core/conversion.h"
+#include "core/quantiser.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+core::PixelStore picture(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            row[x] = qRgb(x * 7 + y, x ^ y, x + y * 13);
+    }
+    return core::PixelStore(image);
+}
+
+void setPixels(benchmark::State &state)
+{
+    state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
+}
+
+void BM_Memcpy(benchmark::State &state)
+{
+    const auto pixels = std::size_t(state.range(0) * state.range(1));
+    std::vector<std::uint32_t> from(pixels, 0x00123456), to(pixels);
+    for (auto _ : state) {
+        std::memcpy(to.data(), from.data(), pixels * 4);
+        benchmark::DoNotOptimize(to.data());
+        benchmark::ClobberMemory();
+    }
+    setPixels(state);
+}
+
+// The kernel into a reused buffer, as a batch run uses it.
+template<bool Preview> void BM_Kernel(benchmark::State &state)
+{
+    core::PixelStore store = picture(int(state.range(0)), int(state.range(1)));
+    core::BinBuffer bin(core::binSize(std::uint64_t(store.width()), std::uint64_t(store.height())));
+    for (auto _ : state) {
+        core::convertInto(store, bin, Preview);
+        benchmark::DoNotOptimize(bin.data());
+        benchmark::ClobberMemory();
+    }
+    setPixels(state);
+}
+
+// The whole pass as the window runs it, with a new zero-filled buffer each time.
+void BM_ConvertPictureFreshBuffer(benchmark::State &state)
+{
+    core::PixelStore store = picture(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        auto bin = core::convertPicture(store, true);
+        benchmark::DoNotOptimize(bin.value().data());
+    }
+    setPixels(state);
+}
+
+// The literal approach: a Qt call per pixel read and per pixel written.
+void BM_QImagePixelLoop(benchmark::State &state)
+{
+    QImage image = picture(int(state.range(0)), int(state.range(1))).image();
+    std::vector<std::uint8_t> bin(std::size_t(2 * image.width() * image.height()));
+    for (auto _ : state) {
+        std::size_t i = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const auto q = core::quantise(core::fromQRgb(image.pixel(x, y)));
+                bin[i++] = q.bin.low;
+                bin[i++] = q.bin.high;
+                image.setPixel(x, y, core::toQRgb(q.preview));
+            }
+        }
+        benchmark::DoNotOptimize(bin.data());
+    }
+    setPixels(state);
+}
+
+void sizes(benchmark::internal::Benchmark *b)
+{
+    b->Args({640, 480})->Args({1920, 1080})->Args({4000, 3000})->Unit(benchmark::kMicrosecond);
+}
+
+} // namespace
+
+BENCHMARK(BM_Memcpy)->Apply(sizes);
+BENCHMARK(BM_Kernel<false>)->Name("BM_Kernel/no_preview")->Apply(sizes);
+BENCHMARK(BM_Kernel<true>)->Name("BM_Kernel/preview")->Apply(sizes);
+BENCHMARK(BM_ConvertPictureFreshBuffer)->Apply(sizes);
+BENCHMARK(BM_QImagePixelLoop)->Args({640, 480})->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,138 @@
+#include "conversion.h"
+
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <new>
+
+// On x86-64 ELF, GCC and Clang build the row loop once per instruction set and let the loader
+// pick the best for the processor when the program starts: the product stays portable and
+// still gets wide vectors where the processor has them. Sanitizer builds keep the baseline
+// loop only, so that the tests exercise it too.
+#if defined(__x86_64__) && defined(__ELF__) && !defined(VARNELLO_NO_CPU_DISPATCH)
+#if defined(__clang__)
+#define VARNELLO_ROW_CLONES __attribute__((target_clones("avx2", "default")))
+#elif defined(__GNUC__)
+#define VARNELLO_ROW_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
+#endif
+#endif
+#ifndef VARNELLO_ROW_CLONES
+#define VARNELLO_ROW_CLONES
+#endif
+
+#if defined(__GNUC__) || defined(__clang__)
+#define VARNELLO_RESTRICT __restrict
+// The row loop must be compiled inside each clone, not called from one built for the baseline.
+#define VARNELLO_INLINE_ROW __attribute__((always_inline)) inline
+#elif defined(_MSC_VER)
+#define VARNELLO_RESTRICT __restrict
+#define VARNELLO_INLINE_ROW __forceinline
+#else
+#define VARNELLO_RESTRICT
+#define VARNELLO_INLINE_ROW inline
+#endif
+
+namespace core {
+
+namespace {
+
+// The same bits as quantise(), written on QRgb words (0xAARRGGBB) without branches so that
+// the compiler can turn the row loop into vector code.
+inline std::uint32_t word565(std::uint32_t p) noexcept
+{
+    return ((p >> 8) & 0xF800) | ((p >> 5) & 0x07E0) | ((p >> 3) & 0x001F);
+}
+
+// Per channel: keep the top bits and fill the dropped ones with ones, unless the channel
+// truncated to zero. Done on all three bytes at once: bit 7 of each byte of `nonZero` says
+// whether that channel kept anything; shifted to 8 and less 1 it is the fill, which the mask
+// trims to two bits for green. No comparisons or blends, which vector units do slowly.
+inline std::uint32_t previewOf(std::uint32_t p) noexcept
+{
+    const std::uint32_t kept = p & 0xFFF8FCF8; // alpha stays 0xFF, as RGB32 stores it
+    const std::uint32_t nonZero = (((kept & 0x007F7F7F) + 0x007F7F7F) | kept) & 0x00808080;
+    const std::uint32_t fill = ((nonZero >> 4) - (nonZero >> 7)) & 0x00070307;
+    return kept | fill;
+}
+
+template<bool Preview>
+VARNELLO_INLINE_ROW void encodeRow(std::uint32_t *row, std::size_t width,
+                                   std::uint8_t *VARNELLO_RESTRICT bin) noexcept
+{
+    for (std::size_t x = 0; x < width; ++x) {
+        const std::uint32_t p = row[x];
+        auto word = std::uint16_t(word565(p));
+        if constexpr (std::endian::native == std::endian::big)
+            word = std::uint16_t(word >> 8 | word << 8);
+        std::memcpy(bin + 2 * x, &word, 2);
+        if constexpr (Preview)
+            row[x] = previewOf(p); // after the read: the preview never feeds back
+    }
+}
+
+VARNELLO_ROW_CLONES void encodeRowPlain(std::uint32_t *row, std::size_t width,
+                                        std::uint8_t *bin) noexcept
+{
+    encodeRow<false>(row, width, bin);
+}
+
+VARNELLO_ROW_CLONES void encodeRowPreview(std::uint32_t *row, std::size_t width,
+                                          std::uint8_t *bin) noexcept
+{
+    encodeRow<true>(row, width, bin);
+}
+
+} // namespace
+
+void convertRow(std::uint32_t *row, std::size_t width, std::uint8_t *bin, bool preview) noexcept
+{
+    if (preview)
+        encodeRowPreview(row, width, bin);
+    else
+        encodeRowPlain(row, width, bin);
+}
+
+void convertInto(PixelStore &picture, std::span<std::uint8_t> bin, bool preview,
+                 const RowDone &rowDone)
+{
+    const auto width = std::size_t(picture.width());
+    const int height = picture.height();
+    Q_ASSERT(bin.size() == binSize(width, std::uint64_t(height)));
+
+    std::uint8_t *out = bin.data();
+    for (int y = 0; y < height; ++y) {
+        convertRow(picture.row(y), width, out, preview);
+        out += 2 * width;
+        if (rowDone)
+            rowDone(y);
+    }
+}
+
+Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowDone &rowDone)
+{
+    const std::uint64_t bytes =
+        binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
+    const auto tooLarge = [&] {
+        return Error{Error::Kind::OutOfMemory,
+                     {},
+                     QStringLiteral("%1 bytes are needed for a %2 x %3 picture")
+                         .arg(bytes)
+                         .arg(picture.width())
+                         .arg(picture.height())};
+    };
+    if (bytes > BinBuffer().max_size() || bytes > std::numeric_limits<std::size_t>::max())
+        return tooLarge();
+
+    BinBuffer bin;
+    try {
+        bin.assign(std::size_t(bytes), 0);
+    } catch (const std::bad_alloc &) {
+        return tooLarge();
+    } catch (const std::length_error &) {
+        return tooLarge();
+    }
+    convertInto(picture, bin, preview, rowDone);
+    return bin;
+}
+
+} // namespace core

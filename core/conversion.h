@@ -1,0 +1,41 @@
+// The conversion pass: every pixel of the canvas, rows top to bottom and pixels left to
+// right, into the BIN buffer, optionally repainting each pixel in its preview colour.
+#pragma once
+
+#include "error.h"
+#include "pixel_store.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace core {
+
+using BinBuffer = std::vector<std::uint8_t>;
+
+// Called after each finished row with its index, so that a window can show progress.
+using RowDone = std::function<void(int row)>;
+
+// Bytes of the BIN raster of a picture: two a pixel, in 64 bits so that no size that a
+// picture can have overflows.
+constexpr std::uint64_t binSize(std::uint64_t width, std::uint64_t height) noexcept
+{
+    return 2 * width * height;
+}
+
+// Encodes `width` pixels (QRgb words) into 2 * width bytes at `bin`. With `preview` each pixel
+// is overwritten by its preview colour after it has been read. `bin` must not overlap `row`.
+void convertRow(std::uint32_t *row, std::size_t width, std::uint8_t *bin, bool preview) noexcept;
+
+// The pass into a buffer the caller owns (a batch reuses one buffer for many pictures). `bin`
+// must hold exactly binSize() bytes of the picture.
+void convertInto(PixelStore &picture, std::span<std::uint8_t> bin, bool preview,
+                 const RowDone &rowDone = {});
+
+// The pass into a new zero-initialised buffer. When the buffer cannot be had the result is
+// OutOfMemory and nothing has been touched, so the caller's previous buffer stays valid.
+Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowDone &rowDone = {});
+
+} // namespace core
