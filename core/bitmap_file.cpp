@@ -1,0 +1,30 @@
+#include "bitmap_file.h"
+
+#include <QImageWriter>
+#include <QSaveFile>
+
+namespace core {
+
+Expected<void> saveBitmap(const QString &path, const PixelStore &picture)
+{
+    if (picture.isNull())
+        return Error{Error::Kind::CannotWrite, path, QStringLiteral("there is no picture")};
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Error{Error::Kind::CannotWrite, path, file.errorString()};
+
+    // Qt writes Format_RGB32 as a 24-bit bitmap, which every reader of BMP files knows.
+    QImageWriter writer(&file, "bmp");
+    if (!writer.write(picture.image())) {
+        const QString reason =
+            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
+        file.cancelWriting();
+        return Error{Error::Kind::CannotWrite, path, reason};
+    }
+    if (!file.commit())
+        return Error{Error::Kind::CannotWrite, path, file.errorString()};
+    return {};
+}
+
+} // namespace core

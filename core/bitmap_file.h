@@ -1,0 +1,15 @@
+// Saving what the canvas shows as a Windows bitmap.
+#pragma once
+
+#include "error.h"
+#include "pixel_store.h"
+
+#include <QString>
+
+namespace core {
+
+// Writes a 24-bit BMP with exactly the stored pixels. Like the BIN writer it replaces the
+// target only once the whole file is written.
+Expected<void> saveBitmap(const QString &path, const PixelStore &picture);
+
+} // namespace core
