@@ -1,0 +1,41 @@
+#include "output_name.h"
+
+#include <QFile>
+
+#include <filesystem>
+#include <system_error>
+
+namespace batch {
+
+namespace {
+
+std::filesystem::path fsPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+} // namespace
+
+std::optional<QString> binPathFor(const QString &source)
+{
+    if (source.size() < 3)
+        return std::nullopt;
+    return source.left(source.size() - 3) + QStringLiteral("BIN");
+}
+
+bool wouldOverwriteSource(const QString &source, const QString &output)
+{
+    if (source == output)
+        return true;
+    std::error_code error;
+    // equivalent() compares device and file identity, so it sees through letter case on
+    // case-insensitive volumes and through symbolic and hard links.
+    const bool same = std::filesystem::equivalent(fsPath(source), fsPath(output), error);
+    return !error && same;
+}
+
+} // namespace batch
