@@ -1,28 +1,103 @@
 #include "bin_file.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace core {
 
-Expected<void> writeBinFile(const QString &path, std::span<const std::uint8_t> bin)
-{
-    if (bin.empty())
-        return Error{Error::Kind::NothingConverted, path, {}};
+namespace {
 
+Error cannotWrite(const QString &path, const QString &reason)
+{
+    return Error{Error::Kind::CannotWrite, path, reason};
+}
+
+std::filesystem::path fsPath(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return std::filesystem::path(path.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+#endif
+}
+
+Expected<void> writeSynced(const QString &path, std::span<const std::uint8_t> bin)
+{
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Error{Error::Kind::CannotWrite, path, file.errorString()};
+        return cannotWrite(path, file.errorString());
 
     // QIODevice::write takes a 64-bit length, so one call covers any buffer.
     const auto size = qint64(bin.size());
     if (file.write(reinterpret_cast<const char *>(bin.data()), size) != size) {
         const QString reason = file.errorString();
         file.cancelWriting();
-        return Error{Error::Kind::CannotWrite, path, reason};
+        return cannotWrite(path, reason);
     }
+    // commit() syncs the data to the disk before it renames.
     if (!file.commit())
-        return Error{Error::Kind::CannotWrite, path, file.errorString()};
+        return cannotWrite(path, file.errorString());
     return {};
+}
+
+// What QSaveFile does, less the sync: a fresh file beside the target, renamed over it. The
+// rename is atomic on the same volume, so a reader sees the old file or the new one.
+Expected<void> writeUnsynced(const QString &path, std::span<const std::uint8_t> bin)
+{
+    if (path.isEmpty())
+        return cannotWrite(path, QStringLiteral("no file name was given"));
+    const QFileInfo given(path);
+    const QString target = given.isSymLink() && given.exists() ? given.canonicalFilePath() : path;
+    const QFileInfo existing(target);
+    if (existing.exists() && !existing.isDir() && !existing.isWritable())
+        return cannotWrite(path, QStringLiteral("the existing file is not writable"));
+
+    QFile temp;
+    for (int attempt = 0; attempt < 16 && !temp.isOpen(); ++attempt) {
+        temp.setFileName(target + QStringLiteral(".%1~").arg(QRandomGenerator::global()->generate(),
+                                                             8, 16, QLatin1Char('0')));
+        // NewOnly: never take over a file that someone else has just made; a name that is
+        // taken is tried again with another, any other failure is final.
+        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !temp.exists())
+            return cannotWrite(path, temp.errorString());
+    }
+    if (!temp.isOpen())
+        return cannotWrite(path, QStringLiteral("no free name for a temporary file"));
+
+    const auto fail = [&](const QString &reason) -> Expected<void> {
+        temp.close();
+        temp.remove();
+        return cannotWrite(path, reason);
+    };
+    const auto size = qint64(bin.size());
+    if (temp.write(reinterpret_cast<const char *>(bin.data()), size) != size)
+        return fail(temp.errorString());
+    if (existing.exists() && !existing.isDir())
+        temp.setPermissions(existing.permissions());
+    temp.close();
+    if (temp.error() != QFileDevice::NoError)
+        return fail(temp.errorString());
+
+    std::error_code error;
+    std::filesystem::rename(fsPath(temp.fileName()), fsPath(target), error);
+    if (error)
+        return fail(QString::fromLocal8Bit(error.message()));
+    return {};
+}
+
+} // namespace
+
+Expected<void> writeBinFile(const QString &path, std::span<const std::uint8_t> bin,
+                            Durability durability)
+{
+    if (bin.empty())
+        return Error{Error::Kind::NothingConverted, path, {}};
+    return durability == Durability::Synced ? writeSynced(path, bin) : writeUnsynced(path, bin);
 }
 
 } // namespace core
