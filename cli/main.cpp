@@ -1,0 +1,125 @@
+// varnello-convert: the window program's conversion for scripts and build servers. Needs no
+// display: QImage reads and writes pictures without a GUI application.
+
+#include "cli/options.h"
+#include "cli/plan.h"
+#include "cli/report.h"
+#include "cli/run.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool stderrIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+void print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Redraws one line on the terminal; an error line first wipes it, then it comes back.
+class Progress
+{
+public:
+    explicit Progress(bool shown)
+        : m_shown(shown)
+    {
+        m_sinceDrawn.start();
+    }
+
+    void show(std::size_t done, std::size_t total)
+    {
+        // A terminal that is sent a line per picture slows a fast run down.
+        if (!m_shown || (done < total && m_sinceDrawn.elapsed() < 100))
+            return;
+        wipe();
+        m_line = cli::progressLine(done, total);
+        print(stderr, m_line);
+        std::fflush(stderr);
+        m_sinceDrawn.restart();
+    }
+
+    void wipe()
+    {
+        if (m_line.isEmpty())
+            return;
+        print(stderr, QStringLiteral("\r%1\r").arg(QString(m_line.size(), u' ')));
+        m_line.clear();
+    }
+
+private:
+    bool m_shown;
+    QString m_line;
+    QElapsedTimer m_sinceDrawn;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+#ifdef Q_OS_WIN
+    // BIN files and pictures through pipes are bytes, not text.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("varnello-convert"));
+
+    const cli::Parsed parsed =
+        cli::parseArguments(QCoreApplication::arguments(), QThread::idealThreadCount());
+    const auto usageError = [](const QString &text) {
+        print(stderr, QStringLiteral("varnello-convert: %1\n"
+                                     "Try 'varnello-convert --help' for more.\n")
+                          .arg(text));
+        return cli::kUsageError;
+    };
+    switch (parsed.action) {
+    case cli::Parsed::Action::ShowHelp:
+    case cli::Parsed::Action::ShowVersion:
+        print(stdout, parsed.text);
+        return cli::kAllConverted;
+    case cli::Parsed::Action::UsageError:
+        return usageError(parsed.text);
+    case cli::Parsed::Action::Run:
+        break;
+    }
+
+    const cli::Options &options = parsed.options;
+    const cli::Plan plan = cli::planJobs(options);
+    if (!plan.usageError.isEmpty())
+        return usageError(plan.usageError);
+
+    const std::size_t total = plan.jobs.size();
+    Progress progress(cli::showsProgress(stderrIsTerminal(), options.quiet, total));
+    const cli::RunSettings settings{options.jobs, options.maxSize, options.durability};
+    const std::size_t failed =
+        cli::runPlan(plan.jobs, settings, [&](std::size_t index, const QString &error) {
+            if (!error.isEmpty()) {
+                progress.wipe();
+                print(stderr, error + u'\n');
+            }
+            progress.show(index + 1, total);
+        });
+    progress.wipe();
+    if (total > 1 && !options.quiet)
+        print(stderr, cli::summaryLine(total, failed) + u'\n');
+    return cli::exitStatus(failed);
+}

@@ -1,0 +1,145 @@
+#include "plan.h"
+
+#include "batch/output_name.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+namespace cli {
+
+namespace {
+
+enum class Placement
+{
+    BesidePicture,
+    IntoFolder,
+    IntoFile,
+    ToStandardOutput,
+};
+
+// One spelling per file, so that "a/../x.BIN" and "x.BIN" are seen to clash. Volumes on
+// Windows and macOS ignore letter case by default; treating case as equal there can only
+// refuse too much, never let two pictures write one file.
+QString identity(const QString &path)
+{
+    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    return absolute.toCaseFolded();
+#else
+    return absolute;
+#endif
+}
+
+// A file reached through a link has a second identity, that of the file it points to.
+QStringList identities(const QString &path)
+{
+    QStringList all{identity(path)};
+    const QFileInfo info(path);
+    if (info.isSymLink() && info.exists())
+        all << identity(info.canonicalFilePath());
+    return all;
+}
+
+bool endsWithSeparator(const QString &path)
+{
+    return path.endsWith(u'/') || (QDir::separator() == u'\\' && path.endsWith(u'\\'));
+}
+
+QString refusal(const QString &source, const QString &output, const QString &reason)
+{
+    return QStringLiteral("%1: will not write %2: %3").arg(source, output, reason);
+}
+
+} // namespace
+
+Plan planJobs(const Options &options)
+{
+    const auto count = options.pictures.size();
+    const auto usage = [](const QString &text) { return Plan{{}, text}; };
+
+    if (options.pictures.count(kStandardStream.toString()) > 1)
+        return usage(QStringLiteral("standard input (-) can be read only once"));
+    if (!options.preview.isEmpty() && count > 1)
+        return usage(QStringLiteral("--preview takes one picture, but %1 were given").arg(count));
+
+    Placement placement = Placement::BesidePicture;
+    if (options.output == kStandardStream)
+        placement = Placement::ToStandardOutput;
+    else if (!options.output.isEmpty() && QFileInfo(options.output).isDir())
+        placement = Placement::IntoFolder;
+    else if (endsWithSeparator(options.output))
+        return usage(QStringLiteral("%1: no such folder").arg(options.output));
+    else if (!options.output.isEmpty())
+        placement = Placement::IntoFile;
+
+    const bool single =
+        placement == Placement::IntoFile || placement == Placement::ToStandardOutput;
+    if (single && count > 1)
+        return usage(QStringLiteral("-o %1 takes one picture, but %2 were given; to convert "
+                                    "several, give a folder that exists")
+                         .arg(options.output)
+                         .arg(count));
+    if (!single && options.pictures.contains(kStandardStream.toString()))
+        return usage(QStringLiteral("a picture from standard input needs -o FILE or -o -"));
+
+    QSet<QString> sources;
+    for (const QString &picture : options.pictures)
+        if (picture != kStandardStream)
+            for (const QString &id : identities(picture))
+                sources.insert(id);
+    QHash<QString, QString> claimedBy; // output identity -> the picture that writes it
+
+    Plan plan;
+    plan.jobs.reserve(std::size_t(count));
+    for (const QString &source : options.pictures) {
+        Job job{source, options.output, options.preview, {}};
+        if (placement == Placement::BesidePicture || placement == Placement::IntoFolder) {
+            // The rule is applied to the name alone: on a shorter name it would eat into the
+            // folder and put the file somewhere else.
+            const auto name = batch::binPathFor(QFileInfo(source).fileName());
+            if (!name) {
+                job.refusal = QStringLiteral("%1: the name is too short to make a BIN name from "
+                                             "(fewer than three characters); use -o FILE")
+                                  .arg(source);
+                plan.jobs.push_back(job);
+                continue;
+            }
+            job.output = placement == Placement::IntoFolder ? QDir(options.output).filePath(*name)
+                                                            : *batch::binPathFor(source);
+        }
+
+        const auto clash = [&](const QString &path) -> QString {
+            if (path == kStandardStream)
+                return {};
+            if (source != kStandardStream && batch::wouldOverwriteSource(source, path))
+                return QStringLiteral("it is the picture itself");
+            for (const QString &id : identities(path)) {
+                if (sources.contains(id))
+                    return QStringLiteral("it is also given as a picture to convert");
+                if (const auto earlier = claimedBy.constFind(id); earlier != claimedBy.cend())
+                    return QStringLiteral("%1 is converted into it too").arg(*earlier);
+            }
+            return {};
+        };
+        QString target = job.output;
+        QString reason = clash(job.output);
+        if (reason.isEmpty() && !job.preview.isEmpty()) {
+            target = job.preview;
+            reason = job.output != kStandardStream && identity(job.preview) == identity(job.output)
+                         ? QStringLiteral("the preview and the BIN file would be one file")
+                         : clash(job.preview);
+        }
+        if (!reason.isEmpty())
+            job.refusal = refusal(source, target, reason);
+
+        if (job.refusal.isEmpty())
+            for (const QString &id : identities(job.output))
+                claimedBy.insert(id, source);
+        plan.jobs.push_back(job);
+    }
+    return plan;
+}
+
+} // namespace cli

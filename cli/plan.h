@@ -1,0 +1,30 @@
+// Where each picture's BIN file goes, decided for the whole run before anything is converted,
+// so that two pictures never race for one output and no output replaces a picture of the run.
+#pragma once
+
+#include "options.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace cli {
+
+struct Job
+{
+    QString source;  // kStandardStream: standard input
+    QString output;  // kStandardStream: standard output
+    QString preview; // empty: none
+    // When not empty, the job is not run and this is its error line.
+    QString refusal;
+};
+
+struct Plan
+{
+    std::vector<Job> jobs; // in the order the pictures were given
+    QString usageError;    // when not empty, nothing is to be run
+};
+
+Plan planJobs(const Options &options);
+
+} // namespace cli

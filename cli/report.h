@@ -1,0 +1,30 @@
+// What the command tells its user besides the error lines, and how it ends.
+#pragma once
+
+#include <QString>
+
+#include <cstddef>
+
+namespace cli {
+
+enum ExitStatus
+{
+    kAllConverted = 0,
+    kSomeFailed = 1,
+    kUsageError = 2,
+};
+
+// A progress line is worth its noise only on a terminal and for a run that takes a while.
+inline constexpr std::size_t kProgressFromPictures = 20;
+
+bool showsProgress(bool stderrIsTerminal, bool quiet, std::size_t pictures);
+
+// "converting: 57 of 200", without a line end: it is redrawn in place.
+QString progressLine(std::size_t done, std::size_t total);
+
+// "200 pictures converted" or "200 pictures: 197 converted, 3 failed", for runs of several.
+QString summaryLine(std::size_t total, std::size_t failed);
+
+ExitStatus exitStatus(std::size_t failed);
+
+} // namespace cli
