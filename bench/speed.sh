@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Times varnello-convert on 200 JPEG pictures of 640 x 480 (and 8 of 1920 x 1080), in one run
+# on one machine: with all cores, with one, against the decode alone in one process, and
+# against ffmpeg, when it is installed, as a per-file loop and as one process. Also checks
+# on BMP files whether ffmpeg's output can be made to agree with ours bit for bit.
+#
+#   bench/speed.sh [BUILD_FOLDER]     (default: build; needs bench_make_pictures, bench_decode)
+#
+# The pictures and outputs go into BUILD_FOLDER/speed, on the disk the build is on: writing
+# the files is part of the cost, so a RAM disk would flatter every row alike.
+set -euo pipefail
+
+build=$(realpath "${1:-build}")
+bin=$build/bin
+for tool in varnello-convert bench_make_pictures bench_decode; do
+    [ -x "$bin/$tool" ] || { echo "speed.sh: $bin/$tool is missing; build first" >&2; exit 2; }
+done
+work=$build/speed
+rm -rf "$work"
+mkdir -p "$work"/{vga,hd,bmp,out,ffout}
+"$bin/bench_make_pictures" "$work/vga" 200 640 480 jpg
+"$bin/bench_make_pictures" "$work/hd" 8 1920 1080 jpg
+"$bin/bench_make_pictures" "$work/bmp" 5 640 480 bmp
+
+runs=${RUNS:-5}
+
+# Milliseconds of the fastest of $runs runs of a command; outputs are cleared before each run.
+fastest() {
+    local best=0 start end took
+    for ((i = 0; i < runs; i++)); do
+        rm -rf "$work"/out/* "$work"/ffout/*
+        start=$(date +%s%N)
+        "$@" >/dev/null
+        end=$(date +%s%N)
+        took=$(((end - start) / 1000000))
+        if ((best == 0 || took < best)); then best=$took; fi
+    done
+    echo "$best"
+}
+
+row() { printf '%-44s %7d ms\n' "$1" "$2"; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+echo "$(nproc) cores; $runs runs each, fastest shown"
+for set in vga hd; do
+    files=("$work/$set"/pic*.jpg)
+    echo
+    echo "${#files[@]} JPEG pictures of $set size:"
+    decode=$(fastest "$bin/bench_decode" "${files[@]}")
+    all=$(fastest "$bin/varnello-convert" -q -o "$work/out" "${files[@]}")
+    one=$(fastest "$bin/varnello-convert" -q --jobs 1 -o "$work/out" "${files[@]}")
+    synced=$(fastest "$bin/varnello-convert" -q --jobs 1 --sync -o "$work/out" "${files[@]}")
+    row "decode alone, one process, one core" "$decode"
+    row "varnello-convert (all cores)" "$all"
+    row "varnello-convert --jobs 1" "$one"
+    row "varnello-convert --jobs 1 --sync" "$synced"
+    echo "  --jobs 1 / decode alone: $(ratio "$one" "$decode")" \
+        "  --jobs 1 / all cores: $(ratio "$one" "$all")" \
+        "  --sync costs $(((synced - one) * 1000 / ${#files[@]})) us a file"
+
+    if command -v ffmpeg >/dev/null; then
+        loop() {
+            for f in "${files[@]}"; do
+                ffmpeg -v error -y -i "$f" -pix_fmt rgb565le -f rawvideo \
+                    "$work/ffout/$(basename "$f" .jpg).bin"
+            done
+        }
+        single() {
+            ffmpeg -v error -y -start_number 0 -i "$work/$set/pic%03d.jpg" -pix_fmt rgb565le \
+                -f image2 -c:v rawvideo "$work/ffout/%03d.bin"
+        }
+        saved=$runs
+        runs=1 # the loop takes long and varies little
+        ffloop=$(fastest loop)
+        runs=$saved
+        ffsingle=$(fastest single)
+        row "ffmpeg, a process per file" "$ffloop"
+        row "ffmpeg, one process over the sequence" "$ffsingle"
+        echo "  ffmpeg loop / varnello-convert: $(ratio "$ffloop" "$all")" \
+            "  ffmpeg one process / varnello-convert: $(ratio "$ffsingle" "$all")"
+    fi
+done
+
+if command -v ffmpeg >/dev/null; then
+    echo
+    echo "Bit-exactness of ffmpeg against varnello-convert:"
+    rm -rf "$work"/out/*
+    mkdir -p "$work/out/bmp" "$work/out/vga"
+    "$bin/varnello-convert" -q -o "$work/out/bmp" "$work"/bmp/*.bmp
+    "$bin/varnello-convert" -q -o "$work/out/vga" "$work"/vga/pic00[0-4].jpg
+    # compare LABEL FFMPEG-OPTION...: how many of ${inputs[@]} come out identical.
+    compare() {
+        local label=$1 same=0 total=0 f
+        shift
+        for f in "${inputs[@]}"; do
+            ffmpeg -v error -y -i "$f" "$@" -pix_fmt rgb565le -f rawvideo "$work/ffout/x.bin"
+            total=$((total + 1))
+            name=$(basename "$f")
+            if cmp -s "$work/ffout/x.bin" "$work/out/$(basename "$(dirname "$f")")/${name%???}BIN"; then
+                same=$((same + 1))
+            fi
+        done
+        echo "  $label: $same of $total files identical"
+    }
+    inputs=("$work"/bmp/*.bmp)
+    compare "BMP, plain"
+    compare "BMP, -vf format=rgb24 -sws_flags neighbor" -vf format=rgb24 -sws_flags neighbor
+    inputs=("$work"/vga/pic00[0-4].jpg)
+    compare "JPEG, plain"
+    compare "JPEG, -vf format=rgb24 -sws_flags neighbor" -vf format=rgb24 -sws_flags neighbor
+fi
