@@ -108,30 +108,30 @@ void convertInto(PixelStore &picture, std::span<std::uint8_t> bin, bool preview,
     }
 }
 
-Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowDone &rowDone)
+Expected<BinBuffer> allocateBinBuffer(std::uint64_t bytes)
 {
-    const std::uint64_t bytes =
-        binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
-    const auto tooLarge = [&] {
+    const auto outOfMemory = [&] {
         return Error{Error::Kind::OutOfMemory,
                      {},
-                     QStringLiteral("%1 bytes are needed for a %2 x %3 picture")
-                         .arg(bytes)
-                         .arg(picture.width())
-                         .arg(picture.height())};
+                     QStringLiteral("%1 bytes of memory are needed for the BIN data").arg(bytes)};
     };
     if (bytes > BinBuffer().max_size() || bytes > std::numeric_limits<std::size_t>::max())
-        return tooLarge();
-
-    BinBuffer bin;
+        return outOfMemory();
     try {
-        bin.assign(std::size_t(bytes), 0);
+        return BinBuffer(std::size_t(bytes), 0);
     } catch (const std::bad_alloc &) {
-        return tooLarge();
+        return outOfMemory();
     } catch (const std::length_error &) {
-        return tooLarge();
+        return outOfMemory();
     }
-    convertInto(picture, bin, preview, rowDone);
+}
+
+Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowDone &rowDone)
+{
+    auto bin =
+        allocateBinBuffer(binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height())));
+    if (bin)
+        convertInto(picture, bin.value(), preview, rowDone);
     return bin;
 }
 

@@ -34,6 +34,9 @@ void convertRow(std::uint32_t *row, std::size_t width, std::uint8_t *bin, bool p
 void convertInto(PixelStore &picture, std::span<std::uint8_t> bin, bool preview,
                  const RowDone &rowDone = {});
 
+// A new zero-initialised buffer of `bytes` bytes, or OutOfMemory when it cannot be had.
+Expected<BinBuffer> allocateBinBuffer(std::uint64_t bytes);
+
 // The pass into a new zero-initialised buffer. When the buffer cannot be had the result is
 // OutOfMemory and nothing has been touched, so the caller's previous buffer stays valid.
 Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowDone &rowDone = {});

@@ -1,0 +1,210 @@
+#include "form1.h"
+
+#include "layout.h"
+#include "startup/frm_about.h"
+#include "startup/module1.h"
+#include "texts.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+using namespace main_window;
+
+Form1::Form1(const platform::Services &services, Module1 &module1, QWidget *parent)
+    : QMainWindow(parent)
+    , CommonDialog1(services.fileDialog, this)
+    , m_services(services)
+    , m_module1(module1)
+    , m_allocateBin(core::allocateBinBuffer)
+{
+    setObjectName(QStringLiteral("Form1"));
+    // Fixed border and a close box only.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(texts::kDesignCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/varnello.xpm")));
+
+    buildControls();
+    buildMenu();
+    buildToolbar();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls()
+{
+    // Children sit at absolute pixel positions in the client area below the menu bar, as the
+    // after-load layout moves them by arithmetic.
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->installEventFilter(this);
+    setCentralWidget(client);
+
+    Toolbar1 = new QToolBar(client);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setGeometry(0, 0, 359, 28);
+
+    Picture1 = new PictureBox(client);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->move(8, 32);
+
+    Label1 = new QLabel(client);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(8, 280, 129, 20);
+    QPalette red = Label1->palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    Label1->setPalette(red);
+
+    Label2 = new QLabel(client);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(296, 40, 81, 17);
+
+    Label3 = new QLabel(client);
+    Label3->setObjectName(QStringLiteral("Label3"));
+    Label3->setGeometry(288, 56, 81, 17);
+
+    ProgressBar1 = new QProgressBar(client);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setGeometry(136, 280, 197, 17);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+
+    ImageList1.add(QStringLiteral("imgopen"), QStringLiteral(":/icons/imgopen.xpm"));
+    ImageList1.add(QStringLiteral("imgconv"), QStringLiteral(":/icons/imgconv.xpm"));
+    ImageList1.add(QStringLiteral("imgbin"), QStringLiteral(":/icons/imgbin.xpm"));
+    ImageList1.add(QStringLiteral("imgbmp"), QStringLiteral(":/icons/imgbmp.xpm"));
+    ImageList1.add(QStringLiteral("imgauto"), QStringLiteral(":/icons/imgauto.xpm"));
+}
+
+void Form1::buildMenu()
+{
+    auto entry = [this](QMenu *menu, const char *name, const QString &caption, auto handler) {
+        QAction *action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    auto menu = [this](const char *name, const QString &caption) {
+        QMenu *m = menuBar()->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        return m;
+    };
+
+    mnufile = menu("mnufile", QStringLiteral("ﾌｧｲﾙ(&F)"));
+    mnuopn = entry(mnufile, "mnuopn", QStringLiteral("開く(&O)"), &Form1::mnuopn_Click);
+    mnubat = entry(mnufile, "mnubat", QStringLiteral("自動処理(&B)"), &Form1::mnubat_Click);
+    mnuasav = entry(mnufile, "mnuasav", QStringLiteral("名前を付けてＢＩＮファイルを保存(&A)"),
+                    &Form1::mnuasav_Click);
+    mnussav = entry(mnufile, "mnussav", QStringLiteral("名前を付けてＢＭＰファイルを保存(&S)"),
+                    &Form1::mnussav_Click);
+    mnuhf = mnufile->addSeparator();
+    mnuhf->setObjectName(QStringLiteral("mnuhf"));
+    mnuend = entry(mnufile, "mnuend", QStringLiteral("終了(&X)"), &Form1::mnuend_Click);
+
+    mnugo = menu("mnugo", QStringLiteral("実行(&R)"));
+    mnucnv = entry(mnugo, "mnucnv", QStringLiteral("変換(&C)"), &Form1::mnucnv_Click);
+
+    mnuhlp = menu("mnuhlp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    mnuver = entry(mnuhlp, "mnuver", QStringLiteral("バージョン情報(&A)"), &Form1::mnuver_Click);
+}
+
+void Form1::buildToolbar()
+{
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setIconSize({16, 16});
+    Toolbar1->setContentsMargins(0, 0, 0, 0);
+    Toolbar1->layout()->setSpacing(0);
+    Toolbar1->layout()->setContentsMargins(2, 3, 2, 3);
+
+    struct Button
+    {
+        const char *key;
+        QString tooltip;
+        const char *image;
+    };
+    const Button buttons[] = {
+        {"open", QStringLiteral("開く"), "imgopen"},
+        {"conv", QStringLiteral("変換"), "imgconv"},
+        {"binsave", QStringLiteral("BINファイル保存"), "imgbin"},
+        {"bmpsave", QStringLiteral("BMPファイル保存"), "imgbmp"},
+        {"auto", QStringLiteral("自動処理"), "imgauto"},
+    };
+    for (const Button &b : buttons) {
+        // The key is the action's object name; the dispatch compares it.
+        QAction *action = Toolbar1->addAction(ImageList1.image(QLatin1String(b.image)), QString());
+        action->setObjectName(QLatin1String(b.key));
+        action->setToolTip(b.tooltip);
+        action->setProperty("imageKey", QLatin1String(b.image));
+        Toolbar1->widgetForAction(action)->setFixedSize(23, 22);
+    }
+    connect(Toolbar1, &QToolBar::actionTriggered, this, &Form1::Toolbar1_ButtonClick);
+}
+
+void Form1::Form_Load()
+{
+    // Relative names typed into a dialog resolve against the program's own folder. Should the
+    // folder be gone, the program still works with absolute paths, so this is not fatal.
+    QDir::setCurrent(m_services.application.executableFolder());
+    BaseCaption = windowTitle();
+    fitToScreen();
+}
+
+void Form1::fitToScreen()
+{
+    const QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QWindow *window = windowHandle();
+    const QMargins frame = window ? window->frameMargins() : QMargins();
+    m_fittedFrame = frame;
+    // The whole window, frame and title bar included, covers the screen.
+    setFixedSize(innerSizeForOuter(screen->geometry().size(), frame));
+    move(screen->geometry().topLeft());
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    // The toolbar is docked across the full width of the client area.
+    if (watched == centralWidget() && event->type() == QEvent::Resize)
+        Toolbar1->resize(centralWidget()->width(), 28);
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// The window manager tells the frame's size only once the window is on screen; fit again
+// then, so that the frame, not the inside, covers the screen.
+void Form1::moveEvent(QMoveEvent *event)
+{
+    QMainWindow::moveEvent(event);
+    if (windowHandle() && windowHandle()->frameMargins() != m_fittedFrame)
+        fitToScreen();
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (windowHandle() && windowHandle()->frameMargins() != m_fittedFrame)
+        fitToScreen();
+}
+
+void Form1::setStatus(const QString &text)
+{
+    Label1->setText(text);
+    Label1->adjustSize(); // the status label's size follows its text
+}
+
+void Form1::warn(const QString &text)
+{
+    m_services.messageBox.show(text, texts::kWarningTitle);
+}

@@ -1,0 +1,108 @@
+// Form1, the main window: owner of the canvas, the file dialog, the labels, the progress bar
+// and all working state of the commands. Its commands are split over files by command:
+// form1_conv.cpp, form1_open.cpp, form1_save.cpp, form1_auto.cpp and form1_dispatch.cpp.
+#pragma once
+
+#include "batch/auto_fields.h"
+#include "core/conversion.h"
+#include "image_list.h"
+#include "picture_box.h"
+#include "platform/common_dialog.h"
+#include "platform/services.h"
+#include "startup/frm_about.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QToolBar;
+struct Module1;
+
+class Form1 : public QMainWindow, public batch::AutoFields
+{
+    Q_OBJECT
+
+public:
+    Form1(const platform::Services &services, Module1 &module1, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // Working state; AutoFields holds the batch run's.
+    QString BaseCaption;
+    std::int16_t AutoFlag = 0; // 1: batch mode, CONV leaves the canvas as it is
+    core::BinBuffer BinBuf;
+
+    // Controls, by the names users and documents call them.
+    QToolBar *Toolbar1 = nullptr;
+    main_window::PictureBox *Picture1 = nullptr;
+    QLabel *Label1 = nullptr; // status
+    QLabel *Label2 = nullptr; // X=
+    QLabel *Label3 = nullptr; // Y=
+    QProgressBar *ProgressBar1 = nullptr;
+    platform::CommonDialog CommonDialog1;
+    main_window::ImageList ImageList1;
+
+    QMenu *mnufile = nullptr;
+    QAction *mnuopn = nullptr;
+    QAction *mnubat = nullptr;
+    QAction *mnuasav = nullptr;
+    QAction *mnussav = nullptr;
+    QAction *mnuhf = nullptr;
+    QAction *mnuend = nullptr;
+    QMenu *mnugo = nullptr;
+    QAction *mnucnv = nullptr;
+    QMenu *mnuhlp = nullptr;
+    QAction *mnuver = nullptr;
+
+    // The conversion pass over the canvas into BinBuf.
+    void CONV();
+
+    // Where CONV gets a new BinBuf; tests put a failing one here.
+    using BinAllocator = std::function<core::Expected<core::BinBuffer>(std::uint64_t bytes)>;
+    void setBinAllocator(BinAllocator allocator) { m_allocateBin = std::move(allocator); }
+
+    // The About window while it is open.
+    frmAbout *aboutWindow() const { return m_about; }
+
+public slots:
+    void mnuopn_Click();
+    void mnubat_Click();
+    void mnuasav_Click();
+    void mnussav_Click();
+    void mnuend_Click();
+    void mnucnv_Click();
+    void mnuver_Click();
+    void Toolbar1_ButtonClick(QAction *Button);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void buildToolbar();
+    void Form_Load();
+    void fitToScreen();
+
+    void OPEN();
+    void LAYOUT(bool repaintSizeLabels = false);
+    void BINSAVE();
+    void BMPSAVE();
+    void AUTO();
+
+    void setStatus(const QString &text);
+    void warn(const QString &text);
+
+    platform::Services m_services;
+    Module1 &m_module1;
+    BinAllocator m_allocateBin;
+    QPointer<frmAbout> m_about;
+    QMargins m_fittedFrame{-1, -1, -1, -1};
+};

@@ -1,0 +1,27 @@
+// The arithmetic behind the main window's geometry, as plain functions.
+#pragma once
+
+#include <QMargins>
+#include <QSize>
+#include <QString>
+
+namespace main_window {
+
+// Where the controls go after a picture is loaded, beside a canvas at (left, top) whose inner
+// area is width x height. 64-bit, so that no picture that loads can overflow it.
+struct AfterLoadLayout
+{
+    qint64 progressTop = 0; // ProgressBar1: 5 below the canvas's inner height
+    qint64 statusTop = 0;   // Label1: the same, but never above 80
+    qint64 sizeLeft = 0;    // Label2 and Label3: 10 right of the canvas's inner width
+    QString widthCaption;   // "X=320"
+    QString heightCaption;  // "Y=240"
+};
+
+AfterLoadLayout afterLoadLayout(qint64 canvasLeft, qint64 canvasTop, qint64 width, qint64 height);
+
+// The size the window itself must have so that, with the frame the window manager puts
+// around it, it covers `screen` exactly.
+QSize innerSizeForOuter(QSize screen, QMargins frame);
+
+} // namespace main_window

@@ -1,0 +1,40 @@
+// The main window's own words: captions, status texts and the warnings of its commands.
+#pragma once
+
+#include <QString>
+
+namespace main_window::texts {
+
+inline const QString kDesignCaption = QStringLiteral("65ｋ色Varnello");
+
+// Status label Label1.
+inline const QString kConverting = QStringLiteral("変換中．．．");
+inline const QString kConverted = QStringLiteral("変換完了!!");
+inline const QString kBinSaved = QStringLiteral("ＢＩＮファイル保存終了!!");
+inline const QString kBmpSaved = QStringLiteral("ＢＭＰファイル保存終了!!");
+inline const QString kCleared = QStringLiteral(" ");
+
+// Message box titles.
+inline const QString kWarningTitle = QStringLiteral("警告");
+inline const QString kNoticeTitle = QStringLiteral("通知");
+
+// Warnings for failures that would otherwise pass unnoticed.
+inline const QString kConversionFailed =
+    QStringLiteral("メモリが足りないため、変換できませんでした。");
+inline const QString kCannotLoad = QStringLiteral("画像ファイルを読み込めませんでした。");
+inline const QString kCannotSave = QStringLiteral("ファイルを保存できませんでした。");
+inline const QString kNothingConverted =
+    QStringLiteral("変換されていません。先に変換してください。");
+
+// The batch run.
+inline const QString kTooLarge = QStringLiteral("画像サイズオーバーです。処理を中断します。");
+inline const QString kBatchDone = QStringLiteral("自動処理が終了しました。");
+inline const QString kWouldOverwriteSource =
+    QStringLiteral("出力ファイルが元の画像ファイルと同じため、処理を中断します。");
+
+// Filters of the file dialog.
+inline const QString kPictureFilter = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
+inline const QString kBinFilter = QStringLiteral("Binary(*.BIN)|*.BIN");
+inline const QString kBmpFilter = QStringLiteral("*.BMP|*.BMP");
+
+} // namespace main_window::texts

@@ -1,0 +1,37 @@
+// The start-up procedure of Module1: show the splash window and let the windows' events run
+// the program from there.
+#include "frm_splash.h"
+#include "main_window/form1.h"
+#include "module1.h"
+#include "platform/fonts.h"
+#include "platform/qt_services.h"
+
+#include <QApplication>
+#include <QPointer>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("varnello"));
+    QApplication::setApplicationDisplayName(QString());
+    // A Japanese face for all text, at the size Japanese dialogs are laid out for.
+    QApplication::setFont(platform::japaneseFont(9, false));
+
+    platform::QtServices qt;
+    const platform::Services services = qt.services();
+    Module1 module1;
+    QPointer<Form1> form1;
+
+    auto *splash = new frmSplash(services, [&] {
+        form1 = new Form1(services, module1);
+        form1->show();
+        form1->repaint();
+    });
+    splash->show();
+    splash->repaint();
+
+    const int status = QApplication::exec();
+    // Ending at once leaves the windows open; they go with the program, without close events.
+    delete form1;
+    return status;
+}
