@@ -100,9 +100,15 @@ Plan planJobs(const Options &options)
             // folder and put the file somewhere else.
             const auto name = batch::binPathFor(QFileInfo(source).fileName());
             if (!name) {
-                job.refusal = QStringLiteral("%1: the name is too short to make a BIN name from "
-                                             "(fewer than three characters); use -o FILE")
-                                  .arg(source);
+                // "pictures/" is a likelier slip than a two-letter name, and worth saying so.
+                job.refusal =
+                    QFileInfo(source).isDir()
+                        ? QStringLiteral("%1: this is a folder; give the pictures in it, such as "
+                                         "%2*.jpg")
+                              .arg(source, endsWithSeparator(source) ? source : source + u'/')
+                        : QStringLiteral("%1: the name is too short to make a BIN name from "
+                                         "(fewer than three characters); use -o FILE")
+                              .arg(source);
                 plan.jobs.push_back(job);
                 continue;
             }

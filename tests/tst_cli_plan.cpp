@@ -88,6 +88,8 @@ private slots:
                                              << "p.bmp" << QStringList{"x.BIN"};
         QTest::newRow("name too short") << QStringList{"ab", "a.jpg"} << ""
                                         << "" << QStringList{"refused ab", "a.BIN"};
+        QTest::newRow("a folder") << QStringList{"out/", "a.jpg"} << ""
+                                  << "" << QStringList{"refused out/*.jpg", "a.BIN"};
         QTest::newRow("picture named like its output") << QStringList{"shot.BIN"} << ""
                                                        << "" << QStringList{"refused shot.BIN"};
         QTest::newRow("file output is the picture") << QStringList{"a.jpg"} << "./a.jpg"
