@@ -105,8 +105,9 @@ private:
     void warnFailure(const QString &what, const core::Error &error);
     // Loads a picture into the canvas; on failure the canvas is as it was.
     core::Expected<void> loadIntoCanvas(const QString &path);
-    // Whether a save to `path` would replace the picture the canvas was loaded from.
-    bool wouldReplaceCanvasSource(const QString &path) const;
+    // Warns and says yes when a save to `path` would replace the picture the canvas was
+    // loaded from.
+    bool refuseToReplaceCanvasSource(const QString &path);
 
     class BatchHost;
 

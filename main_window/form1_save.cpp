@@ -22,10 +22,8 @@ void Form1::BINSAVE()
     if (!CommonDialog1.ShowSave())
         return;
     const QString path = CommonDialog1.FileName;
-    if (wouldReplaceCanvasSource(path)) {
-        warn(texts::kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+    if (refuseToReplaceCanvasSource(path))
         return;
-    }
     if (const auto written = core::writeBinFile(path, BinBuf); !written) {
         warnFailure(texts::kCannotSave, written.error());
         return;
@@ -40,10 +38,8 @@ void Form1::BMPSAVE()
     if (!CommonDialog1.ShowSave())
         return;
     const QString path = CommonDialog1.FileName;
-    if (wouldReplaceCanvasSource(path)) {
-        warn(texts::kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+    if (refuseToReplaceCanvasSource(path))
         return;
-    }
     if (const auto saved = core::saveBitmap(path, Picture1->pixels()); !saved) {
         warnFailure(texts::kCannotSave, saved.error());
         return;
@@ -51,7 +47,10 @@ void Form1::BMPSAVE()
     setStatus(texts::kBmpSaved);
 }
 
-bool Form1::wouldReplaceCanvasSource(const QString &path) const
+bool Form1::refuseToReplaceCanvasSource(const QString &path)
 {
-    return !m_canvasSource.isEmpty() && batch::wouldOverwriteSource(m_canvasSource, path);
+    if (m_canvasSource.isEmpty() || !batch::wouldOverwriteSource(m_canvasSource, path))
+        return false;
+    warn(texts::kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+    return true;
 }
