@@ -9,6 +9,7 @@ packages=(
     qt6-base-dev                # Qt Core, Gui, Widgets and Test
     libbenchmark-dev            # the benchmarks in bench/
     fonts-ipafont-gothic        # Japanese text in the windows
+    qt6-translations-l10n       # Qt's own dialogs and buttons in Japanese
     xvfb xauth                  # running the real windows without a screen
 )
 

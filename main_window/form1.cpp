@@ -208,3 +208,14 @@ void Form1::warn(const QString &text)
 {
     m_services.messageBox.show(text, texts::kWarningTitle);
 }
+
+void Form1::warnFailure(const QString &what, const core::Error &error)
+{
+    // A multi-selection names several files at once; show them apart, not run together.
+    QString path = QDir::toNativeSeparators(error.path);
+    path.replace(QChar(u'\0'), QStringLiteral(", "));
+    QString text = what + QLatin1Char('\n') + path;
+    if (!error.reason.isEmpty())
+        text += QStringLiteral("\n(") + error.reason + QLatin1Char(')');
+    warn(text);
+}

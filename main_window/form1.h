@@ -91,6 +91,8 @@ private:
     void Form_Load();
     void fitToScreen();
 
+    // CONV's work; false when it failed (and has warned).
+    bool convertCanvas();
     void OPEN();
     void LAYOUT(bool repaintSizeLabels = false);
     void BINSAVE();
@@ -99,10 +101,20 @@ private:
 
     void setStatus(const QString &text);
     void warn(const QString &text);
+    // A warning that says what failed, names the file and gives the system's reason.
+    void warnFailure(const QString &what, const core::Error &error);
+    // Loads a picture into the canvas; on failure the canvas is as it was.
+    core::Expected<void> loadIntoCanvas(const QString &path);
+    // Warns and says yes when a save to `path` would replace the picture the canvas was
+    // loaded from.
+    bool refuseToReplaceCanvasSource(const QString &path);
+
+    class BatchHost;
 
     platform::Services m_services;
     Module1 &m_module1;
     BinAllocator m_allocateBin;
     QPointer<frmAbout> m_about;
+    QString m_canvasSource; // the file the canvas's picture came from
     QMargins m_fittedFrame{-1, -1, -1, -1};
 };

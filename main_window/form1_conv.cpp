@@ -12,6 +12,11 @@ using namespace main_window;
 
 void Form1::CONV()
 {
+    convertCanvas();
+}
+
+bool Form1::convertCanvas()
+{
     platform::BusyCursor busy(m_services.application);
 
     const int width = Picture1->ScaleWidth();
@@ -28,7 +33,7 @@ void Form1::CONV()
         ProgressBar1->setVisible(false);
         setStatus(texts::kCleared);
         warn(texts::kConversionFailed + QLatin1Char('\n') + bin.error().reason);
-        return;
+        return false;
     }
 
     setStatus(texts::kConverting);
@@ -52,4 +57,5 @@ void Form1::CONV()
     Picture1->repaint();
     ProgressBar1->setVisible(false);
     setStatus(texts::kConverted);
+    return true;
 }

@@ -25,15 +25,10 @@ inline const QString kCannotLoad = QStringLiteral("画像ファイルを読み�
 inline const QString kCannotSave = QStringLiteral("ファイルを保存できませんでした。");
 inline const QString kNothingConverted =
     QStringLiteral("変換されていません。先に変換してください。");
+inline const QString kWouldReplaceSource =
+    QStringLiteral("開いている画像ファイルには保存できません。別の名前を指定してください。");
 
-// The batch run.
-inline const QString kTooLarge = QStringLiteral("画像サイズオーバーです。処理を中断します。");
-inline const QString kBatchDone = QStringLiteral("自動処理が終了しました。");
-inline const QString kWouldOverwriteSource =
-    QStringLiteral("出力ファイルが元の画像ファイルと同じため、処理を中断します。");
-
-// Filters of the file dialog.
-inline const QString kPictureFilter = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
+// Filters of the save dialogs; the open dialogs' is the batch run's kPictureFilter.
 inline const QString kBinFilter = QStringLiteral("Binary(*.BIN)|*.BIN");
 inline const QString kBmpFilter = QStringLiteral("*.BMP|*.BMP");
 

@@ -7,7 +7,10 @@
 #include "platform/qt_services.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
+#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -16,6 +19,12 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QString());
     // A Japanese face for all text, at the size Japanese dialogs are laid out for.
     QApplication::setFont(platform::japaneseFont(9, false));
+    // The windows speak Japanese whatever the desktop's language, so Qt's own dialogs and
+    // buttons should too; without the translations they stay in English.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     platform::QtServices qt;
     const platform::Services services = qt.services();

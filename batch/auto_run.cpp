@@ -1,0 +1,81 @@
+#include "auto_run.h"
+
+#include "core/bin_file.h"
+#include "file_list.h"
+#include "output_name.h"
+#include "platform/common_dialog.h"
+
+#include <QDir>
+
+namespace batch {
+
+namespace {
+
+const QString kTooLarge = QStringLiteral("画像サイズオーバーです。処理を中断します。");
+const QString kDone = QStringLiteral("自動処理が終了しました。");
+const QString kWouldReplaceSource =
+    QStringLiteral("出力ファイルが元の画像ファイルと同じため、処理を中断します。");
+
+} // namespace
+
+void runAuto(AutoHost &host, AutoFields &f)
+{
+    host.setAutoFlag(1);
+    f.LastFlag = 0;
+
+    platform::CommonDialog &dialog = host.dialog();
+    dialog.Filter = kPictureFilter;
+    // The added bits stay for every later dialog.
+    dialog.Flags |= platform::CommonDialog::Explorer | platform::CommonDialog::AllowMultiSelect;
+    if (!dialog.ShowOpen())
+        return;
+
+    const QChar separator = QDir::separator();
+    startFileList(f, dialog.FileName, separator);
+    for (;;) {
+        const QString source = f.CurFile;
+        if (const auto loaded = host.loadIntoCanvas(source); !loaded) {
+            host.warnCannotLoad(loaded.error());
+            return;
+        }
+        host.setCaptionFor(source);
+
+        const QSize size = host.canvasSize();
+        if (size.width() > kMaxWidth || size.height() > kMaxHeight) {
+            host.warn(kTooLarge);
+            return;
+        }
+
+        host.layoutAfterLoad();
+        host.showStatus(AutoHost::Status::Converting);
+        if (!host.convert())
+            return;
+
+        const auto output = binPathFor(source);
+        if (!output || source.size() > 32767) {
+            host.warnCannotSave({core::Error::Kind::CannotWrite, source,
+                                 QStringLiteral("no output name can be formed from this path")});
+            return;
+        }
+        f.PathLen = std::int16_t(source.size());
+        // A picture whose own name ends in BIN would be replaced by its output.
+        if (wouldOverwriteSource(source, *output)) {
+            host.warn(kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(source));
+            return;
+        }
+        f.CurFile = *output;
+
+        if (const auto written = core::writeBinFile(f.CurFile, host.bin()); !written) {
+            host.warnCannotSave(written.error());
+            return;
+        }
+        host.showStatus(AutoHost::Status::BinSaved);
+
+        if (f.LastFlag == 1)
+            break;
+        takeNextName(f, separator);
+    }
+    host.notify(kDone);
+}
+
+} // namespace batch

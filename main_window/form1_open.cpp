@@ -1,0 +1,56 @@
+// OPEN and LAYOUT: loading a picture into the canvas and laying the window out around it.
+#include "form1.h"
+
+#include "batch/auto_run.h"
+#include "core/picture_loader.h"
+#include "layout.h"
+#include "texts.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+using namespace main_window;
+
+void Form1::OPEN()
+{
+    AutoFlag = 0;
+    CommonDialog1.Filter = batch::kPictureFilter;
+    if (!CommonDialog1.ShowOpen())
+        return;
+    if (const auto loaded = loadIntoCanvas(CommonDialog1.FileName); !loaded) {
+        warnFailure(texts::kCannotLoad, loaded.error());
+        return;
+    }
+    setWindowTitle(BaseCaption + QLatin1Char('(') + CommonDialog1.FileName + QLatin1Char(')'));
+    LAYOUT();
+}
+
+core::Expected<void> Form1::loadIntoCanvas(const QString &path)
+{
+    auto picture = core::loadPicture(path);
+    if (!picture)
+        return picture.error();
+    Picture1->setPicture(std::move(picture.value()));
+    m_canvasSource = path;
+    return {};
+}
+
+void Form1::LAYOUT(bool repaintSizeLabels)
+{
+    // Wide arithmetic: a picture over 32 730 pixels high is laid out like any other.
+    const AfterLoadLayout layout = afterLoadLayout(Picture1->Left(), Picture1->Top(),
+                                                   Picture1->ScaleWidth(), Picture1->ScaleHeight());
+    ProgressBar1->move(ProgressBar1->x(), int(layout.progressTop));
+    setStatus(texts::kCleared);
+    Label1->move(Label1->x(), int(layout.statusTop));
+
+    Label2->move(int(layout.sizeLeft), Label2->y());
+    Label2->setText(layout.widthCaption);
+    if (repaintSizeLabels)
+        Label2->repaint();
+
+    Label3->move(int(layout.sizeLeft), Label3->y());
+    Label3->setText(layout.heightCaption);
+    if (repaintSizeLabels)
+        Label3->repaint();
+}

@@ -1,0 +1,56 @@
+// BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
+#include "form1.h"
+
+#include "batch/output_name.h"
+#include "core/bin_file.h"
+#include "core/bitmap_file.h"
+#include "texts.h"
+
+#include <QDir>
+
+using namespace main_window;
+
+void Form1::BINSAVE()
+{
+    CommonDialog1.Filter = texts::kBinFilter;
+    CommonDialog1.FileName.clear();
+    // Asked before the dialog: there is no point in choosing a name for nothing.
+    if (BinBuf.empty()) {
+        warn(texts::kNothingConverted);
+        return;
+    }
+    if (!CommonDialog1.ShowSave())
+        return;
+    const QString path = CommonDialog1.FileName;
+    if (refuseToReplaceCanvasSource(path))
+        return;
+    if (const auto written = core::writeBinFile(path, BinBuf); !written) {
+        warnFailure(texts::kCannotSave, written.error());
+        return;
+    }
+    setStatus(texts::kBinSaved);
+}
+
+void Form1::BMPSAVE()
+{
+    // FileName stays as the last file command left it, so the dialog offers that name.
+    CommonDialog1.Filter = texts::kBmpFilter;
+    if (!CommonDialog1.ShowSave())
+        return;
+    const QString path = CommonDialog1.FileName;
+    if (refuseToReplaceCanvasSource(path))
+        return;
+    if (const auto saved = core::saveBitmap(path, Picture1->pixels()); !saved) {
+        warnFailure(texts::kCannotSave, saved.error());
+        return;
+    }
+    setStatus(texts::kBmpSaved);
+}
+
+bool Form1::refuseToReplaceCanvasSource(const QString &path)
+{
+    if (m_canvasSource.isEmpty() || !batch::wouldOverwriteSource(m_canvasSource, path))
+        return false;
+    warn(texts::kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(path));
+    return true;
+}

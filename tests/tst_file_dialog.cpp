@@ -1,0 +1,123 @@
+#include "fakes.h"
+#include "main_window/form1.h"
+#include "platform/qt_services.h"
+#include "startup/module1.h"
+#include "test_pictures.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The product's real file dialog, answered by typing into its name field as a user would.
+class tst_FileDialog : public QObject
+{
+    Q_OBJECT
+
+    testing::FakeServices m_fakes;
+    platform::QtFileDialog m_realDialog;
+    Module1 m_module1;
+    std::unique_ptr<Form1> m_form;
+    QTemporaryDir m_dir;
+
+    QString path(const QString &name) const
+    {
+        return QDir::toNativeSeparators(m_dir.filePath(name));
+    }
+
+    std::unique_ptr<QTimer> m_poll;
+
+    // Waits for the next modal file dialog and types `text` into its name field, then Enter
+    // (again, until that dialog has taken it); an empty text presses Esc instead.
+    void answerNextDialog(const QString &text)
+    {
+        m_poll = std::make_unique<QTimer>();
+        auto answered = std::make_shared<QPointer<QFileDialog>>();
+        auto waited = std::make_shared<int>(0);
+        connect(m_poll.get(), &QTimer::timeout, this, [this, text, answered, waited] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!*answered && dialog) {
+                // Type after a pause, as a user does: the dialog has then listed the folder, its
+                // list follows what is typed, and that is where Qt's own dialog drops the names
+                // that the filter entry on show hides.
+                if (!text.isEmpty() && ++*waited < 10)
+                    return;
+                *answered = dialog;
+                if (text.isEmpty()) {
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                    return;
+                }
+                auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+                QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(edit, text);
+            }
+            if (*answered && dialog == answered->data()) {
+                QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")),
+                                Qt::Key_Return);
+                return;
+            }
+            if (*answered)
+                m_poll->stop();
+        });
+        m_poll->start(50);
+    }
+
+private slots:
+    void init()
+    {
+        m_fakes = {};
+        m_fakes.application.folder = m_dir.path();
+        platform::Services services{m_fakes.messageBox, m_fakes.displayCaps, m_fakes.application,
+                                    m_realDialog};
+        m_form = std::make_unique<Form1>(services, m_module1);
+        m_form->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_form->show();
+    }
+
+    void cleanup()
+    {
+        m_poll.reset();
+        m_form.reset();
+    }
+
+    void typingAPathAndEnterOpensIt()
+    {
+        const QString p = path("typed.jpg");
+        QVERIFY(testing::patternPicture(21, 13).save(p, "JPEG"));
+        answerNextDialog(p);
+        m_form->mnuopn->trigger();
+        QCOMPARE(m_form->Picture1->ScaleWidth(), 21);
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("65ｋ色Varnello(") + p + ")");
+        QVERIFY(m_fakes.messageBox.shown.isEmpty());
+    }
+
+    void escapeCancels()
+    {
+        answerNextDialog(QString());
+        m_form->mnuopn->trigger();
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("65ｋ色Varnello"));
+        QVERIFY(m_fakes.messageBox.shown.isEmpty());
+    }
+
+    // With the BMP entry on show, Qt's dialog alone would drop c.jpg from the selection.
+    void aTypedMultiSelectionMayMixBmpAndJpeg()
+    {
+        QVERIFY(testing::patternPicture(5, 5).save(path("a.bmp"), "BMP"));
+        QVERIFY(testing::patternPicture(7, 7).save(path("b.bmp"), "BMP"));
+        QVERIFY(testing::patternPicture(6, 6).save(path("c.jpg"), "JPEG"));
+        m_form->CommonDialog1.FileName = path("b.bmp"); // the dialog opens in that folder
+        answerNextDialog(QStringLiteral("\"a.bmp\" \"b.bmp\" \"c.jpg\""));
+        m_form->mnubat->trigger();
+        QVERIFY(QFile::exists(path("a.BIN")));
+        QVERIFY(QFile::exists(path("b.BIN")));
+        QVERIFY2(QFile::exists(path("c.BIN")), qPrintable(m_fakes.messageBox.shown.value(0).first));
+        QCOMPARE(m_fakes.messageBox.shown.size(), 1);
+        QCOMPARE(m_fakes.messageBox.shown[0].second, QStringLiteral("通知"));
+    }
+};
+
+QTEST_MAIN(tst_FileDialog)
+#include "tst_file_dialog.moc"
