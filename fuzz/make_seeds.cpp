@@ -4,6 +4,7 @@
 // here byte by byte. Each seed must load, or the build fails: a seed the loader refuses would
 // leave its decoder path unfuzzed without anyone noticing.
 #include "core/picture_loader.h"
+#include "tests/picture_bytes.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -13,116 +14,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <iterator>
+
+using namespace testing;
 
 namespace {
-
-void put16(QByteArray &out, std::uint32_t v)
-{
-    out += char(v & 0xFF);
-    out += char(v >> 8 & 0xFF);
-}
-
-void put32(QByteArray &out, std::uint32_t v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-enum Compression : std::uint32_t
-{
-    Plain = 0,
-    Rle8 = 1,
-    Rle4 = 2,
-    BitFields = 3,
-};
-
-struct Bmp
-{
-    Bmp(std::int32_t width, std::int32_t height, int bits, Compression compression = Plain)
-        : width(width)
-        , height(height)
-        , bits(bits)
-        , compression(compression)
-    {}
-
-    std::int32_t width;
-    std::int32_t height; // negative: rows stored top-down
-    int bits;
-    Compression compression;
-    QByteArray palette;          // 4 bytes a colour (3 with the 12-byte header)
-    std::uint32_t masks[4] = {}; // red, green, blue, alpha, for bit fields
-    int headerSize = 40;         // 12, 40, 108 or 124
-    QByteArray pixels;
-};
-
-QByteArray bmpFile(const Bmp &b)
-{
-    QByteArray info;
-    put32(info, std::uint32_t(b.headerSize));
-    if (b.headerSize == 12) {
-        put16(info, std::uint32_t(b.width));
-        put16(info, std::uint32_t(b.height));
-        put16(info, 1);
-        put16(info, std::uint32_t(b.bits));
-    } else {
-        put32(info, std::uint32_t(b.width));
-        put32(info, std::uint32_t(b.height));
-        put16(info, 1);
-        put16(info, std::uint32_t(b.bits));
-        put32(info, b.compression);
-        put32(info, std::uint32_t(b.pixels.size()));
-        put32(info, 2835); // 72 dots an inch
-        put32(info, 2835);
-        put32(info, std::uint32_t(b.palette.size() / 4)); // colours used
-        put32(info, 0);
-        const int maskCount = b.headerSize > 40 ? 4 : b.compression == BitFields ? 3 : 0;
-        for (int i = 0; i < maskCount; ++i)
-            put32(info, b.masks[i]);
-        if (b.headerSize > 40) {
-            put32(info, 0x73524742); // "sRGB"
-            info += QByteArray(36 + 12, '\0');
-        }
-        if (b.headerSize > 108)
-            info += QByteArray(16, '\0');
-    }
-    QByteArray file("BM");
-    const auto offset = std::uint32_t(14 + info.size() + b.palette.size());
-    put32(file, offset + std::uint32_t(b.pixels.size()));
-    put32(file, 0);
-    put32(file, offset);
-    return file + info + b.palette + b.pixels;
-}
-
-QByteArray greyPalette(int colours, int bytesEach = 4)
-{
-    QByteArray palette;
-    for (int i = 0; i < colours; ++i) {
-        const char level = char(i * 255 / (colours - 1));
-        palette += QByteArray(3, level);
-        if (bytesEach == 4)
-            palette += '\0';
-    }
-    return palette;
-}
-
-// Rows of `width` pixels of `bytesEach` bytes made by `pixel`, each padded to 4 bytes.
-template<typename Pixel> QByteArray rows(int width, int height, int bytesEach, Pixel pixel)
-{
-    QByteArray out;
-    for (int y = 0; y < height; ++y) {
-        QByteArray row;
-        for (int x = 0; x < width; ++x) {
-            const std::uint32_t v = pixel(x, y);
-            for (int i = 0; i < bytesEach; ++i)
-                row += char(v >> (8 * i) & 0xFF);
-        }
-        while (row.size() % 4)
-            row += '\0';
-        out += row;
-    }
-    return out;
-}
 
 QImage pattern(int width, int height)
 {
@@ -159,50 +54,6 @@ template<typename SetUp> QByteArray written(const QImage &image, const char *for
 QByteArray written(const QImage &image, const char *format)
 {
     return written(image, format, [](QImageWriter &) {});
-}
-
-// One 3 x 2 GIF picture of two colours: the code table starts at 2 bits, so the codes are 3
-// bits wide: clear (4), the six pixels as codes 0 1 0 1 0 1 written literally, end (5).
-QByteArray gifFile()
-{
-    QByteArray gif("GIF89a");
-    put16(gif, 3);
-    put16(gif, 2);
-    gif += char(0x80); // a global table of two colours
-    gif += '\0';
-    gif += '\0';
-    gif += QByteArray("\xFF\x00\x00\x00\x00\xFF", 6);
-    gif += ',';
-    put32(gif, 0);
-    put16(gif, 3);
-    put16(gif, 2);
-    gif += '\0';
-    gif += char(2); // smallest code size
-    const int codes[] = {4, 0, 1, 0, 1, 0, 1, 5};
-    QByteArray data;
-    std::uint32_t acc = 0;
-    int filled = 0;
-    int width = 3;
-    int next = 6;
-    for (std::size_t i = 0; i < std::size(codes); ++i) {
-        acc |= std::uint32_t(codes[i]) << filled;
-        filled += width;
-        while (filled >= 8) {
-            data += char(acc & 0xFF);
-            acc >>= 8;
-            filled -= 8;
-        }
-        // Each literal after the first adds a table entry; at 8 entries codes grow a bit.
-        if (i >= 2 && codes[i] < 4 && ++next == 8)
-            width = 4;
-    }
-    if (filled)
-        data += char(acc & 0xFF);
-    gif += char(data.size());
-    gif += data;
-    gif += '\0';
-    gif += ';';
-    return gif;
 }
 
 } // namespace
