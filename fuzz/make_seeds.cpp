@@ -153,6 +153,7 @@ int main(int argc, char **argv)
     seeds.append({"png_alpha.png", written(alpha, "png")});
     seeds.append({"png_palette.png", written(indexed(6, 3, 5), "png")});
     seeds.append({"gif_two_colours.gif", gifFile()});
+    seeds.append({"gif_transparent.gif", gifFile(3, 2, true)});
 
     for (const auto &[name, bytes] : seeds) {
         const auto loaded = core::decodePicture(bytes, QString::fromLatin1(name));

@@ -137,10 +137,11 @@ template<typename Index> QByteArray rleRows(int width, int height, bool fourBits
     return out;
 }
 
-// One 3 x 2 GIF picture of two colours, red and blue stripes, on a screen of the given size.
+// One 3 x 2 GIF picture of two colours, red and blue stripes, on a screen of the given size;
+// with `transparent` red is the transparent colour, which makes Qt decode it with alpha.
 // The code table starts at 2 bits, so the codes are 3 bits wide: clear (4), the six pixels as
 // codes 0 1 0 1 0 1 written literally, end (5).
-inline QByteArray gifFile(int screenWidth = 3, int screenHeight = 2)
+inline QByteArray gifFile(int screenWidth = 3, int screenHeight = 2, bool transparent = false)
 {
     QByteArray gif("GIF89a");
     put16(gif, std::uint32_t(screenWidth));
@@ -149,6 +150,8 @@ inline QByteArray gifFile(int screenWidth = 3, int screenHeight = 2)
     gif += '\0';
     gif += '\0';
     gif += QByteArray("\xFF\x00\x00\x00\x00\xFF", 6);
+    if (transparent)
+        gif += QByteArray("\x21\xF9\x04\x01\x00\x00\x00\x00", 8);
     gif += ',';
     put32(gif, 0);
     put16(gif, 3);
