@@ -4,7 +4,7 @@
 // here byte by byte. Each seed must load, or the build fails: a seed the loader refuses would
 // leave its decoder path unfuzzed without anyone noticing.
 #include "core/picture_loader.h"
-#include "tests/picture_bytes.h"
+#include "fuzz/picture_bytes.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -5,7 +5,7 @@
 #include "core/picture_checks.h"
 #include "core/picture_loader.h"
 #include "core/quantiser.h"
-#include "picture_bytes.h"
+#include "fuzz/picture_bytes.h"
 #include "test_pictures.h"
 
 #include <QDir>
@@ -24,46 +24,25 @@ using namespace testing;
 
 namespace {
 
-std::uint32_t crc32(const char *data, qsizetype size)
-{
-    std::uint32_t crc = 0xFFFFFFFF;
-    for (qsizetype i = 0; i < size; ++i) {
-        crc ^= std::uint8_t(data[i]);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = crc >> 1 ^ (crc & 1 ? 0xEDB88320 : 0);
-    }
-    return ~crc;
-}
-
-void putBigEndian(QByteArray &bytes, qsizetype at, std::uint32_t value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes[at + i] = char(value >> (8 * (size - 1 - i)) & 0xFF);
-}
-
-// A real JPEG whose frame header claims another size.
-QByteArray jpegClaiming(int width, int height, bool progressive = false)
+QByteArray jpegOf(const QImage &picture, bool progressive)
 {
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "jpeg");
     writer.setProgressiveScanWrite(progressive);
-    writer.write(patternPicture(16, 16));
-    const qsizetype sof = std::max(jpeg.indexOf("\xFF\xC0"), jpeg.indexOf("\xFF\xC2"));
-    putBigEndian(jpeg, sof + 5, std::uint32_t(height), 2);
-    putBigEndian(jpeg, sof + 7, std::uint32_t(width), 2);
+    writer.write(picture);
     return jpeg;
 }
 
-// A real PNG whose header claims another size, with the header's checksum made to match.
-QByteArray pngClaiming(std::uint32_t width, std::uint32_t height)
+// A real JPEG whose frame header claims another size.
+QByteArray jpegClaiming(int width, int height, bool progressive = false)
 {
-    QByteArray png = encoded(patternPicture(4, 4), "PNG");
-    putBigEndian(png, 16, width, 4);
-    putBigEndian(png, 20, height, 4);
-    putBigEndian(png, 29, crc32(png.constData() + 12, 17), 4);
-    return png;
+    QByteArray jpeg = jpegOf(patternPicture(16, 16), progressive);
+    const qsizetype sof = std::max(jpeg.indexOf("\xFF\xC0"), jpeg.indexOf("\xFF\xC2"));
+    const char size[] = {char(height >> 8), char(height), char(width >> 8), char(width)};
+    jpeg.replace(sof + 5, 4, size, 4);
+    return jpeg;
 }
 
 QByteArray bmpClaiming(std::int32_t width, std::int32_t height, int bits = 24,
@@ -176,9 +155,6 @@ private slots:
             << jpegClaiming(65500, 65500, true) << tooLarge;
         QTest::newRow("JPEG 0 x 0") << jpegClaiming(0, 0) << QString();
         QTest::newRow("JPEG 16 x 0, height given later") << jpegClaiming(16, 0) << QString();
-        QTest::newRow("PNG 20000 x 20000") << pngClaiming(20000, 20000) << tooLarge;
-        QTest::newRow("PNG 2^31-1 x 1") << pngClaiming(INT_MAX, 1) << QString();
-        QTest::newRow("PNG 0 x 0") << pngClaiming(0, 0) << QString();
         // Qt reports the first frame's size, but makes the picture as big as the screen.
         QTest::newRow("GIF screen 65535 x 65535 around a 3 x 2 frame")
             << gifFile(65535, 65535) << tooLarge;
@@ -208,16 +184,9 @@ private slots:
         QTest::addColumn<QByteArray>("whole");
         QTest::addColumn<int>("tenths");
 
-        QByteArray progressive;
-        QBuffer buffer(&progressive);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "jpeg");
-        writer.setProgressiveScanWrite(true);
-        writer.write(patternPicture(64, 48));
-
         const QList<std::pair<const char *, QByteArray>> wholeFiles = {
-            {"JPEG", encoded(patternPicture(64, 48), "JPEG")},
-            {"progressive JPEG", progressive},
+            {"JPEG", jpegOf(patternPicture(64, 48), false)},
+            {"progressive JPEG", jpegOf(patternPicture(64, 48), true)},
             {"grey JPEG", encoded(patternPicture(64, 48, QImage::Format_Grayscale8), "JPEG")},
             {"24-bit BMP", encoded(patternPicture(20, 10), "BMP")},
             {"8-bit BMP", encoded(patternPicture(20, 10, QImage::Format_Indexed8), "BMP")},
@@ -268,7 +237,6 @@ private slots:
         QTest::addColumn<QImage>("picture");
 
         const QImage pattern = patternPicture(21, 7);
-        QTest::newRow("PNG named .BMP") << "photo.BMP" << encoded(pattern, "PNG") << pattern;
         QTest::newRow("BMP named .jpg") << "photo.jpg" << encoded(pattern, "BMP") << pattern;
         QTest::newRow("no extension") << "photo" << encoded(pattern, "BMP") << pattern;
         QTest::newRow("Japanese name")

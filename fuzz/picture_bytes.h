@@ -1,5 +1,5 @@
-// Picture files put together byte by byte, for the layouts and the damage that Qt's writers
-// cannot produce. Shared by the tests and the fuzz seed generator.
+// Picture files put together byte by byte, in layouts that Qt's writers cannot produce. The
+// seed corpus is made of them, and the tests for hostile files start from them.
 #pragma once
 
 #include <QByteArray>
