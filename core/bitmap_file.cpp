@@ -17,6 +17,9 @@ Expected<void> saveBitmap(const QString &path, const PixelStore &picture)
     // Qt writes Format_RGB32 as a 24-bit bitmap, which every reader of BMP files knows.
     QImageWriter writer(&file, "bmp");
     if (!writer.write(picture.image())) {
+        // QSaveFile flags a write that found the disk full without saying so ("Unknown
+        // error"); pushing out what it still buffers brings the system's own words.
+        file.flush();
         const QString reason =
             file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
         file.cancelWriting();

@@ -16,9 +16,18 @@ Error cannotRead(const QString &name, const QString &reason)
     return Error{Error::Kind::CannotRead, name, reason};
 }
 
-} // namespace
+QString tooLarge(QSize size)
+{
+    if (!size.isValid() || std::int64_t(size.width()) * size.height() <= kMaxPicturePixels)
+        return {};
+    return QStringLiteral("the picture is too large (%1 x %2 pixels)")
+        .arg(size.width())
+        .arg(size.height());
+}
 
-Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
+// The decoder's picture, checked. The reader is gone when this returns: Qt's GIF handler keeps
+// a reference to its canvas, which would make the conversion after it copy the whole picture.
+Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
 {
     QByteArray data = bytes; // QBuffer wants a non-const array; this shares, it does not copy
     QBuffer buffer(&data);
@@ -38,14 +47,14 @@ Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
         return cannotRead(name, QStringLiteral("%1 pictures are not supported")
                                     .arg(QString::fromLatin1(format.toUpper())));
 
-    const QSize size = reader.size();
-    if (size.isValid() && std::int64_t(size.width()) * size.height() > kMaxPicturePixels)
-        return cannotRead(name, QStringLiteral("the picture is too large (%1 x %2 pixels)")
-                                    .arg(size.width())
-                                    .arg(size.height()));
+    // The larger of what the decoder and the header say: either may be what gets allocated.
+    if (const QString refusal = tooLarge(reader.size().expandedTo(statedSize(bytes)));
+        !refusal.isEmpty())
+        return cannotRead(name, refusal);
 
     const QString shortfall = format == "bmp"    ? bmpShortfall(bytes)
                               : format == "jpeg" ? jpegShortfall(bytes)
+                              : format == "gif"  ? gifShortfall(bytes)
                                                  : QString();
     if (!shortfall.isEmpty())
         return cannotRead(name, shortfall);
@@ -53,6 +62,25 @@ Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
     QImage image;
     if (!reader.read(&image) || image.isNull())
         return cannotRead(name, reader.errorString());
+    // The size told beforehand is the decoder's word only; this is what it made.
+    if (const QString refusal = tooLarge(image.size()); !refusal.isEmpty())
+        return cannotRead(name, refusal);
+    return image;
+}
+
+} // namespace
+
+Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
+{
+    auto read = readPicture(bytes, name);
+    if (!read)
+        return read.error();
+    QImage image = std::move(read).value();
+    // Converted in place where the depth allows, so that a picture at the size limit is not
+    // held twice; the pixels come out as PixelStore's own conversion makes them.
+    if (image.hasAlphaChannel())
+        image.convertTo(QImage::Format_ARGB32);
+    image.convertTo(QImage::Format_RGB32);
     PixelStore store(image);
     if (store.isNull())
         return Error{Error::Kind::OutOfMemory, name,

@@ -1,0 +1,102 @@
+// The fuzz target: arbitrary bytes go the way a picture file goes in the product, through the
+// loader with its limits, the conversion with and without preview, and both writers. Besides
+// the sanitizers it checks what must hold for any picture that loads, so that a wrong result
+// counts as a finding just like a crash.
+#include "core/bin_file.h"
+#include "core/bitmap_file.h"
+#include "core/conversion.h"
+#include "core/picture_loader.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+[[noreturn]] void fail(const char *what, const QString &detail = {})
+{
+    std::fprintf(stderr, "fuzz_picture: %s %s\n", what, qPrintable(detail));
+    std::abort();
+}
+
+const QTemporaryDir &outputDir()
+{
+    static const QTemporaryDir dir;
+    if (!dir.isValid())
+        fail("no temporary folder:", dir.errorString());
+    return dir;
+}
+
+// Past this size the conversion and the writers get a corner of the picture only: every row
+// runs the same code, and whole passes over a picture at the loader's limit take a minute
+// under the sanitizers, which the fuzzer would report as a hang. The loader still decodes
+// the whole file, and the hostile-file tests convert such pictures whole.
+constexpr int kMaxConvertedSide = 1024;
+
+void checkWriters(const core::PixelStore &picture, const core::BinBuffer &bin)
+{
+    const QString binPath = outputDir().filePath(QStringLiteral("out.BIN"));
+    if (const auto written = core::writeBinFile(binPath, bin); !written)
+        fail("BIN not written:", written.error().toString());
+    QFile binFile(binPath);
+    if (!binFile.open(QIODevice::ReadOnly) ||
+        binFile.readAll() != QByteArray::fromRawData(reinterpret_cast<const char *>(bin.data()),
+                                                     qsizetype(bin.size())))
+        fail("BIN file differs from the buffer");
+
+    const QString bmpPath = outputDir().filePath(QStringLiteral("out.BMP"));
+    if (const auto saved = core::saveBitmap(bmpPath, picture); !saved)
+        fail("bitmap not saved:", saved.error().toString());
+    auto back = core::loadPicture(bmpPath);
+    if (!back)
+        fail("saved bitmap does not load:", back.error().toString());
+    if (back.value().image() != picture.image())
+        fail("saved bitmap has other pixels");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    auto loaded = core::decodePicture(bytes, QStringLiteral("input"));
+    if (!loaded) {
+        const core::Error &error = loaded.error();
+        const bool clear = error.path == QStringLiteral("input") && !error.reason.isEmpty() &&
+                           (error.kind == core::Error::Kind::CannotRead ||
+                            error.kind == core::Error::Kind::OutOfMemory);
+        if (!clear)
+            fail("unclear load error:", error.toString());
+        return 0;
+    }
+
+    if (loaded.value().isNull() || loaded.value().image().format() != QImage::Format_RGB32)
+        fail("loaded picture is not a usable canvas");
+    core::PixelStore picture = std::move(loaded).value();
+    const QSize corner = picture.size().boundedTo({kMaxConvertedSide, kMaxConvertedSide});
+    if (corner != picture.size())
+        picture = core::PixelStore(picture.image().copy(QRect({0, 0}, corner)));
+
+    auto plain = core::convertPicture(picture, false);
+    if (!plain)
+        return 0; // reported as OutOfMemory, which is what a machine short of memory should see
+    const auto expected =
+        core::binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
+    if (plain.value().size() != expected)
+        fail("BIN buffer has the wrong size");
+
+    // The preview repaints each pixel in a colour of the same 565 code, so converting again,
+    // during and after the preview, must give the very same bytes.
+    for (const bool preview : {true, false}) {
+        const auto repeated = core::convertPicture(picture, preview);
+        if (!repeated || repeated.value() != plain.value())
+            fail(preview ? "conversion with preview gives other bytes"
+                         : "conversion of the preview gives other bytes");
+    }
+    checkWriters(picture, plain.value());
+    return 0;
+}
