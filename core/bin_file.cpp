@@ -26,6 +26,17 @@ std::filesystem::path fsPath(const QString &path)
 #endif
 }
 
+// A short write can come back before the device has been told why; a flush makes the system
+// say it ("No space left on device") instead of "Unknown error".
+QString writeFailure(QFileDevice &file)
+{
+    if (file.error() == QFileDevice::NoError)
+        file.flush();
+    if (file.error() == QFileDevice::NoError)
+        return QStringLiteral("not all bytes could be written");
+    return file.errorString();
+}
+
 Expected<void> writeSynced(const QString &path, std::span<const std::uint8_t> bin)
 {
     QSaveFile file(path);
@@ -35,7 +46,7 @@ Expected<void> writeSynced(const QString &path, std::span<const std::uint8_t> bi
     // QIODevice::write takes a 64-bit length, so one call covers any buffer.
     const auto size = qint64(bin.size());
     if (file.write(reinterpret_cast<const char *>(bin.data()), size) != size) {
-        const QString reason = file.errorString();
+        const QString reason = writeFailure(file);
         file.cancelWriting();
         return cannotWrite(path, reason);
     }
@@ -76,7 +87,7 @@ Expected<void> writeUnsynced(const QString &path, std::span<const std::uint8_t> 
     };
     const auto size = qint64(bin.size());
     if (temp.write(reinterpret_cast<const char *>(bin.data()), size) != size)
-        return fail(temp.errorString());
+        return fail(writeFailure(temp));
     if (existing.exists() && !existing.isDir())
         temp.setPermissions(existing.permissions());
     temp.close();

@@ -220,9 +220,6 @@ private slots:
         QCOMPARE(result.error().path, target);
         QVERIFY(!result.error().reason.isEmpty());
         // Qt's words for an error it was not told the reason of.
-        QEXPECT_FAIL("BIN, full volume",
-                     "writeBinFile reports a short write on a full disk as 'Unknown error'",
-                     Continue);
         QVERIFY2(!result.error().reason.contains(QLatin1String("Unknown error")),
                  qPrintable(result.error().toString()));
 
