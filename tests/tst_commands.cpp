@@ -8,12 +8,10 @@
 
 #include <QDir>
 #include <QLabel>
-#include <QMenu>
+#include <QMap>
 #include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
-
-using Messages = QList<QPair<QString, QString>>;
 
 // The file commands of the main window, driven through the scripted dialog with real files.
 class tst_Commands : public QObject
@@ -27,8 +25,6 @@ class tst_Commands : public QObject
 
     Form1 &form() { return *m_form; }
     testing::FakeFileDialog &dialog() { return m_fakes.fileDialog; }
-    const Messages &messages() const { return m_fakes.messageBox.shown; }
-
     QString path(const QString &name) const
     {
         return QDir::toNativeSeparators(m_dir->filePath(name));
@@ -42,33 +38,34 @@ class tst_Commands : public QObject
         return p;
     }
 
-    void open(const QString &p)
+    void run(const char *entry, const QStringList &chosen)
     {
-        dialog().choose({p});
-        form().mnuopn->trigger();
+        if (chosen.isEmpty())
+            dialog().cancel();
+        else
+            dialog().choose(chosen);
+        form().findChild<QAction *>(entry)->trigger();
     }
 
-    // What converting a file gives, straight from the core, to compare the window's files with.
+    // The folder's files, and the message boxes shown as "title: first line".
+    QString files() const
+    {
+        return QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).join(' ');
+    }
+    QString said() const
+    {
+        QStringList lines;
+        for (const auto &[text, title] : m_fakes.messageBox.shown)
+            lines << title + ": " + text.section('\n', 0, 1);
+        return lines.join(" | ");
+    }
+
     static QByteArray binOf(const QString &p)
     {
         auto store = core::loadPicture(p);
         auto bin = core::convertPicture(store.value(), false);
         return QByteArray(reinterpret_cast<const char *>(bin.value().data()),
                           qsizetype(bin.value().size()));
-    }
-
-    void batch(const QStringList &paths)
-    {
-        dialog().choose(paths);
-        form().mnubat->trigger();
-    }
-
-    QString warningsText() const
-    {
-        QStringList texts;
-        for (const auto &[text, title] : messages())
-            texts << title + QLatin1Char(':') + text;
-        return texts.join(QLatin1Char('|'));
     }
 
 private slots:
@@ -89,68 +86,54 @@ private slots:
         m_dir.reset();
     }
 
-    // --- OPEN and LAYOUT ---
-
     void layoutBesideThePicture_data()
     {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<int>("progressTop");
-        QTest::addColumn<int>("statusTop");
-        QTest::addColumn<int>("sizeLeft");
-        QTest::newRow("320 x 240") << 320 << 240 << 277 << 277 << 338;
-        QTest::newRow("16 x 16: status not above 80") << 16 << 16 << 53 << 80 << 34;
-        QTest::newRow("T exactly 80") << 16 << 43 << 80 << 80 << 34;
-        QTest::newRow("T 81") << 16 << 44 << 81 << 81 << 34;
-        QTest::newRow("1024 x 768: no size limit here") << 1024 << 768 << 805 << 805 << 1042;
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QString>("layout");
+        QTest::newRow("320 x 240")
+            << QSize(320, 240) << "bar 277, status 277, sizes at 338: X=320 Y=240";
+        QTest::newRow("16 x 16: status not above 80")
+            << QSize(16, 16) << "bar 53, status 80, sizes at 34: X=16 Y=16";
+        QTest::newRow("T exactly 80")
+            << QSize(16, 43) << "bar 80, status 80, sizes at 34: X=16 Y=43";
+        QTest::newRow("T 81") << QSize(16, 44) << "bar 81, status 81, sizes at 34: X=16 Y=44";
+        QTest::newRow("1024 x 768: no size limit")
+            << QSize(1024, 768) << "bar 805, status 805, sizes at 1042: X=1024 Y=768";
     }
 
     void layoutBesideThePicture()
     {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(int, progressTop);
-        QFETCH(int, statusTop);
-        QFETCH(int, sizeLeft);
-        open(picture("p.bmp", width, height));
-        QCOMPARE(form().Picture1->ScaleWidth(), width);
-        QCOMPARE(form().Picture1->ScaleHeight(), height);
-        QCOMPARE(form().Picture1->pos(), QPoint(8, 32));
-        QCOMPARE(form().ProgressBar1->geometry().topLeft(), QPoint(136, progressTop));
-        QCOMPARE(form().Label1->pos(), QPoint(8, statusTop));
-        QCOMPARE(form().Label2->pos(), QPoint(sizeLeft, 40));
-        QCOMPARE(form().Label3->pos(), QPoint(sizeLeft, 56));
-        QCOMPARE(form().Label2->text(), QStringLiteral("X=%1").arg(width));
-        QCOMPARE(form().Label3->text(), QStringLiteral("Y=%1").arg(height));
+        QFETCH(QSize, size);
+        QFETCH(QString, layout);
+        run("mnuopn", {picture("p.bmp", size.width(), size.height())});
+        QCOMPARE(QStringLiteral("bar %1, status %2, sizes at %3: %4 %5")
+                     .arg(form().ProgressBar1->y())
+                     .arg(form().Label1->y())
+                     .arg(form().Label2->x())
+                     .arg(form().Label2->text(), form().Label3->text()),
+                 layout);
         QCOMPARE(form().Label1->text(), QStringLiteral(" "));
-        QVERIFY(messages().isEmpty());
+        QCOMPARE(QPoint(form().ProgressBar1->x(), form().Label3->y()), QPoint(136, 56));
+        QCOMPARE(form().Picture1->geometry(), QRect(8, 32, size.width() + 4, size.height() + 4));
+        // Wide arithmetic: a picture taller than 32 730 pixels lays out too.
+        QCOMPARE(main_window::afterLoadLayout(8, 32, 3, 40000).statusTop, qint64(40037));
     }
 
-    void layoutOfAPictureTallerThanSixteenBits()
-    {
-        const auto layout = main_window::afterLoadLayout(8, 32, 3, 40000);
-        QCOMPARE(layout.progressTop, qint64(40037));
-        QCOMPARE(layout.statusTop, qint64(40037));
-        QCOMPARE(layout.heightCaption, QStringLiteral("Y=40000"));
-    }
-
-    void openSetsModeFilterAndCaption()
+    void openNamesThePictureAndLeavesBatchMode()
     {
         form().AutoFlag = 1;
-        const QString first = picture("a.bmp", 10, 10);
-        const QString second = picture("b.jpg", 12, 8, "JPEG");
-        open(first);
-        open(second);
+        const QString first = picture("a.bmp", 10, 10), second = picture("b.jpg", 12, 8, "JPEG");
+        run("mnuopn", {first});
+        run("mnuopn", {second});
         QCOMPARE(form().windowTitle(), QStringLiteral("65ｋ色Varnello(") + second + ")");
         QCOMPARE(form().AutoFlag, std::int16_t(0));
         QCOMPARE(dialog().requests.last().filter,
                  QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG"));
-        QCOMPARE(dialog().requests.last().mode, platform::FileDialogBackend::Mode::Open);
-        // The dialog opens with the name the last file command left.
-        QCOMPARE(dialog().requests.last().fileName, first);
+        QCOMPARE(dialog().requests.last().fileName, first); // the name the last command left
     }
 
-    void aFileThatDoesNotLoadChangesNothingButSaysSo_data()
+    // Nothing visible changes, but the user is told, with the path.
+    void aFileThatDoesNotLoad_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes"); // null: no such file
@@ -158,25 +141,21 @@ private slots:
         QTest::newRow("missing") << "gone.jpg" << QByteArray();
     }
 
-    void aFileThatDoesNotLoadChangesNothingButSaysSo()
+    void aFileThatDoesNotLoad()
     {
         QFETCH(QString, name);
         QFETCH(QByteArray, bytes);
-        open(picture("ok.bmp", 20, 10));
+        run("mnuopn", {picture("ok.bmp", 20, 10)});
         const QString caption = form().windowTitle();
         const QImage canvas = form().Picture1->pixels().image();
-
-        const QString p = path(name);
         if (!bytes.isNull())
-            QVERIFY(testing::writeAll(p, bytes));
-        open(p);
+            QVERIFY(testing::writeAll(path(name), bytes));
+        run("mnuopn", {path(name)});
         QCOMPARE(form().windowTitle(), caption);
         QCOMPARE(form().Picture1->pixels().image(), canvas);
         QCOMPARE(form().Label2->text(), QStringLiteral("X=20"));
-        QCOMPARE(messages().size(), 1);
-        QCOMPARE(messages()[0].second, QStringLiteral("警告"));
-        QVERIFY(messages()[0].first.startsWith(
-            QStringLiteral("画像ファイルを読み込めませんでした。\n") + p));
+        QCOMPARE(said(),
+                 QStringLiteral("警告: 画像ファイルを読み込めませんでした。\n") + path(name));
     }
 
     void cancelledDialogsChangeNothing_data()
@@ -189,307 +168,209 @@ private slots:
     void cancelledDialogsChangeNothing()
     {
         QFETCH(QString, entry);
-        const QString p = picture("a.bmp", 30, 20);
-        open(p);
+        run("mnuopn", {picture("a.bmp", 30, 20)});
         form().mnucnv->trigger();
         const core::BinBuffer bin = form().BinBuf;
         const QImage canvas = form().Picture1->pixels().image();
-        const QString caption = form().windowTitle();
-        const QStringList before = QDir(m_dir->path()).entryList(QDir::Files);
-
-        dialog().cancel();
-        form().findChild<QAction *>(entry)->trigger();
+        run(qPrintable(entry), {});
         QCOMPARE(form().BinBuf, bin);
         QCOMPARE(form().Picture1->pixels().image(), canvas);
-        QCOMPARE(form().windowTitle(), caption);
         QCOMPARE(form().Label1->text(), QStringLiteral("変換完了!!"));
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), before);
-        QVERIFY(messages().isEmpty());
+        QCOMPARE(files(), QStringLiteral("a.bmp"));
+        QCOMPARE(said(), QString());
     }
 
-    // --- BINSAVE and BMPSAVE ---
-
-    // The BIN file holds the last conversion, which need not be the picture on show.
-    void binSaveWritesTheLastConversion()
+    // The BIN file holds the last conversion, which need not be the picture on show; the
+    // bitmap holds what the canvas shows, the preview.
+    void savesWriteTheConversionAndThePreview()
     {
         const QString converted = picture("a.bmp", 320, 240);
-        open(converted);
+        run("mnuopn", {converted});
         form().mnucnv->trigger();
-        open(picture("b.bmp", 50, 50));
-        dialog().choose({path("out.BIN")});
-        form().mnuasav->trigger();
+        run("mnussav", {path("shown.BMP")});
+        QCOMPARE(form().Label1->text(), QStringLiteral("ＢＭＰファイル保存終了!!"));
+        run("mnuopn", {picture("b.bmp", 50, 50)});
+        run("mnuasav", {path("out.BIN")});
+        QCOMPARE(form().Label1->text(), QStringLiteral("ＢＩＮファイル保存終了!!"));
+
         QCOMPARE(testing::readAll(path("out.BIN")).size(), 153600);
         QCOMPARE(testing::readAll(path("out.BIN")), binOf(converted));
-        QCOMPARE(form().Label1->text(), QStringLiteral("ＢＩＮファイル保存終了!!"));
-        QCOMPARE(dialog().requests.last().mode, platform::FileDialogBackend::Mode::Save);
+        const QImage saved(path("shown.BMP")), original(converted);
+        for (int y = 0; y < 240; y += 7)
+            for (int x = 0; x < 320; x += 5)
+                QCOMPARE(core::fromQRgb(saved.pixel(x, y)),
+                         core::quantise(core::fromQRgb(original.pixel(x, y))).preview);
+
+        QStringList asked; // filter and preselected name of each dialog
+        for (const auto &r : dialog().requests)
+            asked << r.filter + " [" + QFileInfo(r.fileName).fileName() + "]";
+        QCOMPARE(asked,
+                 (QStringList{"Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG []", "*.BMP|*.BMP [a.bmp]",
+                              "Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG [shown.BMP]",
+                              "Binary(*.BIN)|*.BIN []"}));
     }
 
     void binSaveBeforeAnyConversionWarnsAndWritesNothing()
     {
-        form().mnuasav->trigger();
-        QVERIFY(dialog().requests.isEmpty());
-        QCOMPARE(messages(),
-                 (Messages{{QStringLiteral("変換されていません。先に変換してください。"),
-                            QStringLiteral("警告")}}));
+        run("mnuasav", {path("x.BIN")});
+        QCOMPARE(dialog().requests.size(), 0);
+        QCOMPARE(said(), QStringLiteral("警告: 変換されていません。先に変換してください。"));
     }
 
-    void bmpSaveWritesThePreview()
-    {
-        const QString source = picture("a.bmp", 33, 17);
-        open(source);
-        form().mnucnv->trigger();
-        dialog().choose({path("preview.BMP")});
-        form().mnussav->trigger();
-        QCOMPARE(form().Label1->text(), QStringLiteral("ＢＭＰファイル保存終了!!"));
-        QCOMPARE(dialog().requests.last().filter, QStringLiteral("*.BMP|*.BMP"));
-
-        const QImage saved(path("preview.BMP"));
-        const QImage original(source);
-        QCOMPARE(saved.size(), QSize(33, 17));
-        for (int y = 0; y < 17; ++y)
-            for (int x = 0; x < 33; ++x)
-                QCOMPARE(core::fromQRgb(saved.pixel(x, y)),
-                         core::quantise(core::fromQRgb(original.pixel(x, y))).preview);
-    }
-
-    void namesCarryFromOneCommandToTheNext()
-    {
-        open(picture("a.bmp", 4, 4));
-        form().mnucnv->trigger();
-        dialog().choose({path("one.BIN")});
-        form().mnuasav->trigger();
-        dialog().choose({path("two.BIN")});
-        form().mnuasav->trigger();
-        dialog().cancel();
-        form().mnussav->trigger();
-        QCOMPARE(dialog().requests.size(), 4);
-        QCOMPARE(dialog().requests[1].fileName, QString()); // BINSAVE always starts empty
-        QCOMPARE(dialog().requests[2].fileName, QString());
-        QCOMPARE(dialog().requests[3].fileName, path("two.BIN")); // BMPSAVE offers the last name
-    }
-
-    void savesFailLoudlyAndLeaveOldFilesAlone_data()
+    void savesThatFailSayWhyAndKeepWhatWasThere_data()
     {
         QTest::addColumn<QString>("entry");
-        QTest::newRow("BIN") << "mnuasav";
-        QTest::newRow("bitmap") << "mnussav";
-    }
-
-    void savesFailLoudlyAndLeaveOldFilesAlone()
-    {
-        QFETCH(QString, entry);
-        open(picture("a.bmp", 4, 4));
-        form().mnucnv->trigger();
-        const QString blocked = path("folder.BIN");
-        QVERIFY(QDir().mkdir(blocked));
-        dialog().choose({path("no/such/folder/x.BIN")});
-        form().findChild<QAction *>(entry)->trigger();
-        dialog().choose({blocked});
-        form().findChild<QAction *>(entry)->trigger();
-        QCOMPARE(messages().size(), 2);
-        for (const auto &[text, title] : messages()) {
-            QCOMPARE(title, QStringLiteral("警告"));
-            QVERIFY(text.startsWith(QStringLiteral("ファイルを保存できませんでした。\n")));
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("warning");
+        for (const char *entry : {"mnuasav", "mnussav"}) {
+            QTest::addRow("%s, missing folder", entry) << entry << "no/such/x.BIN"
+                                                       << "ファイルを保存できませんでした。";
+            QTest::addRow("%s, folder in the way", entry) << entry << "folder.BIN"
+                                                          << "ファイルを保存できませんでした。";
+            QTest::addRow("%s, the open picture", entry)
+                << entry << "a.bmp"
+                << "開いている画像ファイルには保存できません。別の名前を指定してください。";
         }
-        QVERIFY(messages()[0].first.contains(path("no/such/folder/x.BIN")));
-        QVERIFY(messages()[1].first.contains(blocked));
-        QCOMPARE(form().Label1->text(), QStringLiteral("変換完了!!")); // no false success
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                 (QStringList{"a.bmp", "folder.BIN"}));
     }
 
-    void savesDoNotReplaceTheOpenPicture_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::newRow("BIN") << "mnuasav";
-        QTest::newRow("bitmap") << "mnussav";
-    }
-
-    void savesDoNotReplaceTheOpenPicture()
+    void savesThatFailSayWhyAndKeepWhatWasThere()
     {
         QFETCH(QString, entry);
+        QFETCH(QString, target);
+        QFETCH(QString, warning);
         const QString source = picture("a.bmp", 4, 4);
         const QByteArray before = testing::readAll(source);
-        open(source);
+        QVERIFY(QDir().mkdir(path("folder.BIN")));
+        run("mnuopn", {source});
         form().mnucnv->trigger();
-        dialog().choose({source});
-        form().findChild<QAction *>(entry)->trigger();
+        run(qPrintable(entry), {path(target)});
+        QCOMPARE(said(), QStringLiteral("警告: ") + warning + '\n' + path(target));
+        QCOMPARE(form().Label1->text(), QStringLiteral("変換完了!!")); // no false success
+        QCOMPARE(files(), QStringLiteral("a.bmp folder.BIN"));
         QCOMPARE(testing::readAll(source), before);
-        QCOMPARE(messages().size(), 1);
-        QVERIFY(messages()[0].first.contains(source));
     }
 
-    // --- AUTO ---
-
-    void batchWritesEachPictureBesideItself_data()
+    // A run writes a BIN file beside each picture, named by its last three characters, the
+    // later of two pictures with one output name last; then the notice.
+    void batchRuns_data()
     {
-        QTest::addColumn<int>("files");
-        QTest::newRow("one file, a plain path") << 1;
-        QTest::newRow("three files, BMP and JPEG") << 3;
+        QTest::addColumn<QStringList>("pictures"); // name:width:height
+        QTest::addColumn<QString>("outputs");
+        QTest::addColumn<QString>("said");
+        const QString done = QStringLiteral("通知: 自動処理が終了しました。");
+        const QString tooLarge = QStringLiteral("警告: 画像サイズオーバーです。処理を中断します。");
+        QTest::newRow("one file") << QStringList{"a.bmp:320:240"} << "a.BIN" << done;
+        QTest::newRow("three, BMP and JPEG")
+            << QStringList{"a.bmp:20:10", "b.bmp:7:3", "c.jpg:9:9"} << "a.BIN b.BIN c.BIN" << done;
+        QTest::newRow("naming") << QStringList{"photo.jpeg:6:6", "x,y.bmp:4:4", "s.bmp:3:3",
+                                               "s.jpg:5:5"}
+                                << "photo.jBIN s.BIN x,y.BIN" << done;
+        QTest::newRow("exactly 640 x 480") << QStringList{"big.bmp:640:480"} << "big.BIN" << done;
+        QTest::newRow("641 wide") << QStringList{"big.bmp:641:480"} << "" << tooLarge;
+        QTest::newRow("481 high") << QStringList{"big.bmp:640:481"} << "" << tooLarge;
+        QTest::newRow("second of three too large")
+            << QStringList{"a.bmp:5:5", "b.bmp:700:10", "c.bmp:5:5"} << "a.BIN" << tooLarge;
+        QTest::newRow("second of three no picture")
+            << QStringList{"a.bmp:5:5", "b.bmp:0:0", "c.bmp:5:5"} << "a.BIN"
+            << QStringLiteral("警告: 画像ファイルを読み込めませんでした。\n%1%2b.bmp");
+        QTest::newRow("output blocked")
+            << QStringList{"a.bmp:5:5", "b.bmp:5:5", "b.BIN:0:-1", "c.bmp:5:5"} << "a.BIN"
+            << QStringLiteral("警告: ファイルを保存できませんでした。\n%1%2b.BIN");
+        QTest::newRow("a picture named like its output")
+            << QStringList{"shot.BIN:8:8"} << ""
+            << QStringLiteral(
+                   "警告: "
+                   "出力ファイルが元の画像ファイルと同じため、処理を中断します。\n%1%2shot.BIN");
     }
 
-    void batchWritesEachPictureBesideItself()
+    void batchRuns()
     {
-        QFETCH(int, files);
-        const QStringList sources = QStringList{picture("a.bmp", 320, 240), picture("b.bmp", 7, 3),
-                                                picture("c.jpg", 9, 9, "JPEG")}
-                                        .mid(0, files);
-        batch(sources);
-        for (const QString &source : sources)
-            QCOMPARE(testing::readAll(source.chopped(3) + "BIN"), binOf(source));
-        QCOMPARE(testing::readAll(path("a.BIN")).size(), 153600);
-        QCOMPARE(messages(),
-                 (Messages{{QStringLiteral("自動処理が終了しました。"), QStringLiteral("通知")}}));
+        QFETCH(QStringList, pictures);
+        QFETCH(QString, outputs);
+        QFETCH(QString, said);
+        QStringList chosen;
+        for (const QString &spec : pictures) {
+            const QStringList p = spec.split(':');
+            const QString name = p[0];
+            if (p[2] == "-1") { // a folder standing where the output goes
+                QVERIFY(QDir().mkdir(path(name)));
+                continue;
+            }
+            if (p[1] == "0")
+                QVERIFY(testing::writeAll(path(name), "not a picture"));
+            else
+                picture(name, p[1].toInt(), p[2].toInt(),
+                        name.endsWith("jpg") || name.endsWith("jpeg") ? "JPEG" : "BMP");
+            chosen << path(name);
+        }
+        QMap<QString, QByteArray> before;
+        for (const QString &source : chosen)
+            before[source] = testing::readAll(source);
+        run("mnubat", chosen);
+        QCOMPARE(this->said(), said.arg(QDir::toNativeSeparators(m_dir->path()), QDir::separator()));
+
+        // Each output holds the conversion of the last source named like it; no source changed.
+        QMap<QString, QString> sourceOf;
+        for (const QString &source : chosen)
+            sourceOf[source.chopped(3) + "BIN"] = source;
+        QStringList written;
+        for (const QString &name : files().split(' ')) {
+            const QString out = path(name);
+            if (!name.endsWith("BIN") || before.contains(out) || QFileInfo(out).isDir())
+                continue;
+            written << name;
+            QCOMPARE(testing::readAll(out), binOf(sourceOf.value(out)));
+        }
+        QCOMPARE(written.join(' '), outputs);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QCOMPARE(testing::readAll(it.key()), it.value());
         QCOMPARE(form().AutoFlag, std::int16_t(1));
-        QCOMPARE(form().Label1->text(), QStringLiteral("ＢＩＮファイル保存終了!!"));
-        QCOMPARE(form().windowTitle(), QStringLiteral("65ｋ色Varnello(") + sources.last() + ")");
-        QCOMPARE(form().CurFile, sources.last().chopped(3) + "BIN");
         QCOMPARE(dialog().requests.last().flags & 0x80200u, 0x80200u);
-        // The canvas holds the last picture as loaded: batch mode repaints nothing.
-        QCOMPARE(form().Picture1->pixels().image(),
-                 core::PixelStore(QImage(sources.last())).image());
     }
 
     void batchAtTheRootNamesRootPaths()
     {
         const QString root = QDir::rootPath();
-        batch({root + "varnello-no-such-a.bmp", root + "varnello-no-such-b.bmp"});
-        QCOMPARE(messages().size(), 1);
-        QVERIFY2(messages()[0].first.contains(
-                     QDir::toNativeSeparators(root + "varnello-no-such-a.bmp\n")),
-                 qPrintable(messages()[0].first));
+        run("mnubat", {root + "varnello-no-such-a.bmp", root + "varnello-no-such-b.bmp"});
+        QCOMPARE(said(), QStringLiteral("警告: 画像ファイルを読み込めませんでした。\n") +
+                             QDir::toNativeSeparators(root + "varnello-no-such-a.bmp"));
     }
 
-    void sizeLimit_data()
-    {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("height");
-        QTest::addColumn<bool>("converted");
-        QTest::newRow("exactly 640 x 480") << 640 << 480 << true;
-        QTest::newRow("641 wide") << 641 << 480 << false;
-        QTest::newRow("481 high") << 640 << 481 << false;
-    }
-
-    void sizeLimit()
-    {
-        QFETCH(int, width);
-        QFETCH(int, height);
-        QFETCH(bool, converted);
-        batch({picture("big.bmp", width, height)});
-        QCOMPARE(QFile::exists(path("big.BIN")), converted);
-        if (converted) {
-            QCOMPARE(testing::readAll(path("big.BIN")).size(), 614400);
-        } else {
-            QCOMPARE(messages(),
-                     (Messages{{QStringLiteral("画像サイズオーバーです。処理を中断します。"),
-                                QStringLiteral("警告")}}));
-            // The refused picture stays in the canvas; the layout is not redone for it.
-            QCOMPARE(form().Picture1->ScaleWidth(), width);
-            QCOMPARE(form().Label2->text(), QString());
-        }
-    }
-
-    void runStopsAtTheSecondOfThree_data()
-    {
-        QTest::addColumn<bool>("tooLarge"); // otherwise: not a picture
-        QTest::newRow("too large") << true;
-        QTest::newRow("not a picture") << false;
-    }
-
-    void runStopsAtTheSecondOfThree()
-    {
-        QFETCH(bool, tooLarge);
-        const QString second = tooLarge ? picture("b.bmp", 700, 10) : path("b.bmp");
-        if (!tooLarge)
-            QVERIFY(testing::writeAll(second, "not a picture"));
-        batch({picture("a.bmp", 5, 5), second, picture("c.bmp", 5, 5)});
-        QVERIFY(QFile::exists(path("a.BIN")));
-        QVERIFY(!QFile::exists(path("b.BIN")));
-        QVERIFY(!QFile::exists(path("c.BIN")));
-        QCOMPARE(messages().size(), 1); // the warning, and no closing notice
-        QCOMPARE(messages()[0].second, QStringLiteral("警告"));
-        if (!tooLarge)
-            QVERIFY(messages()[0].first.contains(second));
-    }
-
-    void outputNamesAndSharedTargets()
-    {
-        const QString jpeg = picture("photo.jpeg", 6, 6, "JPEG");
-        const QString bmp = picture("x,y.bmp", 4, 4);
-        const QString sameBmp = picture("s.bmp", 3, 3);
-        const QString sameJpg = picture("s.jpg", 5, 5, "JPEG");
-        batch({jpeg, bmp, sameBmp, sameJpg});
-        QVERIFY(QFile::exists(path("photo.jBIN")));
-        QVERIFY(QFile::exists(path("x,y.BIN")));
-        // Both write s.BIN, the later name in the list last.
-        QCOMPARE(testing::readAll(path("s.BIN")), binOf(sameJpg));
-        QCOMPARE(messages().size(), 1);
-    }
-
-    void batchNeverReplacesItsSource()
-    {
-        const QString source = path("shot.BIN");
-        QVERIFY(testing::patternPicture(8, 8).save(source, "BMP"));
-        const QByteArray before = testing::readAll(source);
-        batch({source});
-        QCOMPARE(testing::readAll(source), before);
-        QCOMPARE(messages().size(), 1);
-        QCOMPARE(messages()[0].second, QStringLiteral("警告"));
-        QVERIFY(messages()[0].first.contains(source));
-    }
-
-    void batchStopsWhenAnOutputCannotBeWritten()
-    {
-        QVERIFY(QDir().mkdir(path("b.BIN")));
-        batch({picture("a.bmp", 5, 5), picture("b.bmp", 5, 5), picture("c.bmp", 5, 5)});
-        QVERIFY(QFile::exists(path("a.BIN")));
-        QVERIFY(!QFile::exists(path("c.BIN")));
-        QCOMPARE(messages().size(), 1);
-        QVERIFY(messages()[0].first.startsWith(
-            QStringLiteral("ファイルを保存できませんでした。\n") + path("b.BIN")));
-    }
-
+    // Batch mode leaves the canvas as loaded until the next OPEN, even for interactive
+    // conversions, and the open dialog keeps allowing several files.
     void afterARunTheCanvasKeepsThePictureUntilTheNextOpen()
     {
         const QString source = picture("a.bmp", 12, 12);
-        batch({source});
+        run("mnubat", {source});
+        QCOMPARE(form().CurFile, path("a.BIN"));
+        QCOMPARE(form().windowTitle(), QStringLiteral("65ｋ色Varnello(") + source + ")");
         const QImage loaded = form().Picture1->pixels().image();
+        QCOMPARE(loaded, core::PixelStore(QImage(source)).image());
         form().mnucnv->trigger();
         QCOMPARE(form().BinBuf.size(), std::size_t(288));
         QCOMPARE(form().Picture1->pixels().image(), loaded);
 
-        // The open dialog still allows several files, and several are no picture to open.
-        dialog().choose({source, picture("b.bmp", 3, 3)});
-        form().mnuopn->trigger();
+        run("mnuopn", {source, picture("b.bmp", 3, 3)}); // several are no picture to open
         QCOMPARE(dialog().requests.last().flags & 0x80200u, 0x80200u);
-        QCOMPARE(form().AutoFlag, std::int16_t(0));
         QCOMPARE(form().Picture1->pixels().image(), loaded);
 
-        open(source);
+        run("mnuopn", {source});
         form().mnucnv->trigger();
         QCOMPARE(form().Picture1->pixels().pixel(3, 3),
                  core::quantise(core::fromQRgb(QImage(source).pixel(3, 3))).preview);
     }
-
-    // --- dispatch of the file commands ---
 
     void everyEntryAndButtonRunsItsCommand_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("filter");
         const QString pictures = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
-        QTest::newRow("mnuopn") << "mnuopn" << pictures;
-        QTest::newRow("open") << "open" << pictures;
-        QTest::newRow("mnubat") << "mnubat" << pictures;
-        QTest::newRow("auto") << "auto" << pictures;
-        QTest::newRow("mnuasav") << "mnuasav"
-                                 << "Binary(*.BIN)|*.BIN";
-        QTest::newRow("binsave") << "binsave"
-                                 << "Binary(*.BIN)|*.BIN";
-        QTest::newRow("mnussav") << "mnussav"
-                                 << "*.BMP|*.BMP";
-        QTest::newRow("bmpsave") << "bmpsave"
-                                 << "*.BMP|*.BMP";
+        for (const char *n : {"mnuopn", "open", "mnubat", "auto"})
+            QTest::newRow(n) << n << pictures;
+        for (const char *n : {"mnuasav", "binsave"})
+            QTest::newRow(n) << n << "Binary(*.BIN)|*.BIN";
+        for (const char *n : {"mnussav", "bmpsave"})
+            QTest::newRow(n) << n << "*.BMP|*.BMP";
     }
 
     void everyEntryAndButtonRunsItsCommand()
@@ -499,7 +380,6 @@ private slots:
         form().CONV(); // so that a BIN save gets as far as its dialog
         dialog().cancel();
         auto *action = form().findChild<QAction *>(name);
-        QVERIFY(action);
         if (name.startsWith(QLatin1String("mnu")))
             action->trigger();
         else
