@@ -289,8 +289,8 @@ private slots:
         QFETCH(QString, outputs);
         QFETCH(QString, said);
         QStringList chosen;
-        for (const QString &spec : pictures) {
-            const QStringList p = spec.split(':');
+        for (const QString &entry : pictures) {
+            const QStringList p = entry.split(':');
             const QString name = p[0];
             if (p[2] == "-1") { // a folder standing where the output goes
                 QVERIFY(QDir().mkdir(path(name)));
@@ -307,7 +307,8 @@ private slots:
         for (const QString &source : chosen)
             before[source] = testing::readAll(source);
         run("mnubat", chosen);
-        QCOMPARE(this->said(), said.arg(QDir::toNativeSeparators(m_dir->path()), QDir::separator()));
+        QCOMPARE(this->said(),
+                 said.arg(QDir::toNativeSeparators(m_dir->path()), QDir::separator()));
 
         // Each output holds the conversion of the last source named like it; no source changed.
         QMap<QString, QString> sourceOf;
