@@ -1,24 +1,11 @@
 #include "output_name.h"
 
-#include <QFile>
+#include "core/fs_path.h"
 
 #include <filesystem>
 #include <system_error>
 
 namespace batch {
-
-namespace {
-
-std::filesystem::path fsPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
-}
-
-} // namespace
 
 std::optional<QString> binPathFor(const QString &source)
 {
@@ -34,7 +21,8 @@ bool wouldOverwriteSource(const QString &source, const QString &output)
     std::error_code error;
     // equivalent() compares device and file identity, so it sees through letter case on
     // case-insensitive volumes and through symbolic and hard links.
-    const bool same = std::filesystem::equivalent(fsPath(source), fsPath(output), error);
+    const bool same =
+        std::filesystem::equivalent(core::fsPath(source), core::fsPath(output), error);
     return !error && same;
 }
 

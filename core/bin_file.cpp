@@ -1,5 +1,7 @@
 #include "bin_file.h"
 
+#include "fs_path.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -15,15 +17,6 @@ namespace {
 Error cannotWrite(const QString &path, const QString &reason)
 {
     return Error{Error::Kind::CannotWrite, path, reason};
-}
-
-std::filesystem::path fsPath(const QString &path)
-{
-#ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-#endif
 }
 
 // A short write can come back before the device has been told why; a flush makes the system
