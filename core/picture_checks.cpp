@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 namespace core {
 
@@ -76,41 +77,64 @@ QString rleShortfall(const QByteArray &file, std::int64_t at, std::int64_t width
 
 } // namespace
 
-QString bmpShortfall(const QByteArray &file)
-{
-    if (file.size() < 26 || !file.startsWith("BM"))
-        return {};
+namespace {
 
-    const std::int64_t dataOffset = le32(file, 10);
-    const std::uint32_t headerSize = le32(file, 14);
+struct BmpHeader
+{
+    std::int64_t dataOffset = 0;
     std::int64_t width = 0;
-    std::int64_t height = 0;
+    std::int64_t rows = 0;
     std::int64_t bits = 0;
     std::uint32_t compression = 0;
+
+    bool fixedRows() const { return compression == 0 || compression == 3 || compression == 6; }
+    std::int64_t rowBytes() const { return (width * bits + 31) / 32 * 4; }
+};
+
+// The fields the checks need, or nothing for a header they do not know or cannot judge.
+std::optional<BmpHeader> bmpHeader(const QByteArray &file)
+{
+    if (file.size() < 26 || !file.startsWith("BM"))
+        return std::nullopt;
+    BmpHeader h;
+    h.dataOffset = le32(file, 10);
+    const std::uint32_t headerSize = le32(file, 14);
+    std::int64_t height = 0;
     if (headerSize == 12) { // OS/2 core header
-        width = le16(file, 18);
+        h.width = le16(file, 18);
         height = le16(file, 20);
-        bits = le16(file, 24);
+        h.bits = le16(file, 24);
     } else if (headerSize >= 40 && file.size() >= 34) {
-        width = std::int32_t(le32(file, 18));
+        h.width = std::int32_t(le32(file, 18));
         height = std::int32_t(le32(file, 22)); // negative for top-down rows
-        bits = le16(file, 28);
-        compression = le32(file, 30);
+        h.bits = le16(file, 28);
+        h.compression = le32(file, 30);
     } else {
-        return {};
+        return std::nullopt;
     }
-    if (width <= 0 || height == 0 || bits <= 0 || bits > 32)
+    if (h.width <= 0 || height == 0 || h.bits <= 0 || h.bits > 32)
+        return std::nullopt;
+    h.rows = std::abs(height);
+    return h;
+}
+
+} // namespace
+
+QString bmpShortfall(const QByteArray &file)
+{
+    const auto header = bmpHeader(file);
+    if (!header)
         return {};
-    const std::int64_t rows = std::abs(height);
+    const auto [dataOffset, width, rows, bits, compression] = *header;
     if (dataOffset > file.size())
         return endsEarly(file.size(), dataOffset);
     if ((compression == 1 && bits == 8) || (compression == 2 && bits == 4))
         return rleShortfall(file, dataOffset, width, rows, compression == 2);
     // 0 plain, 3 and 6 bit fields: a fixed size per row.
-    if (compression != 0 && compression != 3 && compression != 6)
+    if (!header->fixedRows())
         return {};
 
-    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+    const std::int64_t rowBytes = header->rowBytes();
     // Rows of up to 2^34 bytes times up to 2^31 rows can pass 64 bits; no file is that long.
     if (rows - 1 > std::numeric_limits<std::int64_t>::max() / 2 / rowBytes)
         return QStringLiteral("the header describes %1 x %2 pixels, more than a file can hold")
@@ -121,6 +145,17 @@ QString bmpShortfall(const QByteArray &file)
     if (needed <= file.size())
         return {};
     return endsEarly(file.size(), needed);
+}
+
+void completeBmpPadding(QByteArray &file)
+{
+    const auto header = bmpHeader(file);
+    if (!header || !header->fixedRows() || !bmpShortfall(file).isEmpty())
+        return;
+    const std::int64_t complete = header->dataOffset + header->rowBytes() * header->rows;
+    // At most the last row's padding is missing, or bmpShortfall would have said so.
+    if (complete > file.size())
+        file.append(qsizetype(complete - file.size()), '\0');
 }
 
 QString jpegShortfall(const QByteArray &file)

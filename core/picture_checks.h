@@ -14,6 +14,11 @@ namespace core {
 // complete when its codes reach the end-of-picture code or the last row.
 QString bmpShortfall(const QByteArray &file);
 
+// Appends the padding that some writers leave off the last row of an uncompressed BMP. Qt's
+// decoder needs it: without it the last row in the file, the picture's top row, comes out
+// wrong. Does nothing to a file that is complete or that bmpShortfall refuses.
+void completeBmpPadding(QByteArray &file);
+
 // Why a JPEG stream ends before its end-of-image marker, or an empty string when the marker
 // is there. Bytes after the marker (camera trailers, appended videos) are allowed.
 QString jpegShortfall(const QByteArray &file);

@@ -30,6 +30,7 @@ QString tooLarge(QSize size)
 Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
 {
     QByteArray data = bytes; // QBuffer wants a non-const array; this shares, it does not copy
+    completeBmpPadding(data);
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
 

@@ -174,11 +174,6 @@ private slots:
             QSKIP("this system cannot make symbolic links");
         auto loaded = core::loadPicture(path);
         QVERIFY2(loaded.ok(), qPrintable(loaded.ok() ? QString() : loaded.error().toString()));
-        // A known fault of the loader, kept visible here until it is mended.
-        QEXPECT_FAIL("BMP without the last row's padding",
-                     "Qt's decoder wants the padding and leaves the top row, the last in the "
-                     "file, wrong; the loader lets the file through",
-                     Continue);
         QCOMPARE(core::convertPicture(loaded.value(), true).value(), expectedBin(picture));
     }
 
