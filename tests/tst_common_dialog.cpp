@@ -1,4 +1,3 @@
-#include "fakes.h"
 #include "platform/common_dialog.h"
 #include "platform/name_filters.h"
 
@@ -69,29 +68,6 @@ private slots:
         QFETCH(QStringList, paths);
         QFETCH(QString, fileName);
         QCOMPARE(platform::multiSelectionFileName(paths), fileName);
-    }
-
-    void keepsItsStateAndACancelChangesNothing()
-    {
-        testing::FakeFileDialog backend;
-        platform::CommonDialog dialog(backend, nullptr);
-        dialog.Filter = QStringLiteral("Binary(*.BIN)|*.BIN");
-        dialog.Flags = 0x80200;
-        dialog.FileName = QStringLiteral("/old/name.BIN");
-
-        backend.cancel();
-        QVERIFY(!dialog.ShowSave());
-        QCOMPARE(dialog.FileName, QStringLiteral("/old/name.BIN"));
-        QCOMPARE(backend.requests.size(), 1);
-        QCOMPARE(backend.requests[0].mode, platform::FileDialogBackend::Mode::Save);
-        QCOMPARE(backend.requests[0].filter, QStringLiteral("Binary(*.BIN)|*.BIN"));
-        QCOMPARE(backend.requests[0].flags, std::uint32_t(0x80200));
-        QCOMPARE(backend.requests[0].fileName, QStringLiteral("/old/name.BIN"));
-
-        backend.choose({"/new/a.BIN"});
-        QVERIFY(dialog.ShowOpen());
-        QCOMPARE(dialog.FileName, QDir::toNativeSeparators("/new/a.BIN"));
-        QCOMPARE(dialog.Flags, std::uint32_t(0x80200));
     }
 };
 

@@ -154,30 +154,6 @@ private slots:
         QCOMPARE(form().BinBuf, core::convertPicture(reference, false).value());
     }
 
-    void previewUnlessInBatchMode_data()
-    {
-        QTest::addColumn<int>("autoFlag");
-        QTest::newRow("interactive") << 0;
-        QTest::newRow("batch") << 1;
-        QTest::newRow("any other value repaints") << 2;
-    }
-
-    void previewUnlessInBatchMode()
-    {
-        QFETCH(int, autoFlag);
-        const QImage picture = testing::patternPicture(40, 30);
-        load(picture);
-        form().AutoFlag = std::int16_t(autoFlag);
-        form().CONV();
-        for (int y = 0; y < 30; ++y) {
-            for (int x = 0; x < 40; ++x) {
-                const core::Colour c = core::fromQRgb(picture.pixel(x, y));
-                QCOMPARE(form().Picture1->pixels().pixel(x, y),
-                         autoFlag == 1 ? c : core::quantise(c).preview);
-            }
-        }
-    }
-
     // Memory for a conversion can run out; the program warns and carries on with what it had.
     void aFailedAllocationWarnsAndKeepsThePreviousResult()
     {

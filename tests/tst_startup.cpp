@@ -118,17 +118,6 @@ private slots:
         QTRY_VERIFY(!splash); // unloaded
     }
 
-    void clickOutsideTheFrameDoesNothing()
-    {
-        testing::FakeServices fakes;
-        int handedOver = 0;
-        auto splash = std::make_unique<frmSplash>(fakes.services(), [&] { ++handedOver; });
-        splash->setAttribute(Qt::WA_DeleteOnClose, false);
-        splash->show();
-        QTest::mouseClick(splash.get(), Qt::LeftButton, {}, QPoint(5, 100)); // the strip at left
-        QCOMPARE(handedOver, 0);
-    }
-
     void splashHasNoTitleBarAndNoTaskbarEntry()
     {
         testing::FakeServices fakes;
