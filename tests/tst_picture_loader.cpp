@@ -239,13 +239,14 @@ private slots:
         QTest::newRow("folder") << "folder";
 #if defined(Q_OS_UNIX)
         QTest::newRow("named pipe") << "pipe";
+        QTest::newRow("device") << "/dev/zero";
 #endif
     }
 
     void onlyPlainFilesAreOpened()
     {
         QFETCH(QString, name);
-        const QString path = m_dir.filePath(name);
+        const QString path = QDir::isAbsolutePath(name) ? name : m_dir.filePath(name);
         verifyClearRefusal(core::loadPicture(path), path);
     }
 
