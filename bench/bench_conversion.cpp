@@ -3,9 +3,12 @@
 // Items are pixels, so "items_per_second" reads as pixels per second.
 
 #include "core/conversion.h"
+#include "core/picture_loader.h"
 #include "core/quantiser.h"
 
 #include <benchmark/benchmark.h>
+
+#include <QBuffer>
 
 #include <cstring>
 #include <vector>
@@ -84,6 +87,24 @@ void BM_QImagePixelLoop(benchmark::State &state)
     setPixels(state);
 }
 
+// Decoding a file already in memory into the canvas's pixels, as the loader does it.
+void BM_Decode(benchmark::State &state, QImage::Format format, const char *type)
+{
+    const QImage image =
+        picture(int(state.range(0)), int(state.range(1))).image().convertToFormat(format);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, type);
+    for (auto _ : state) {
+        auto loaded = core::decodePicture(bytes, QStringLiteral("bench"));
+        if (!loaded)
+            state.SkipWithError(qPrintable(loaded.error().toString()));
+        benchmark::DoNotOptimize(loaded.value().row(0));
+    }
+    setPixels(state);
+}
+
 void sizes(benchmark::internal::Benchmark *b)
 {
     b->Args({640, 480})->Args({1920, 1080})->Args({4000, 3000})->Unit(benchmark::kMicrosecond);
@@ -95,6 +116,9 @@ BENCHMARK(BM_Memcpy)->Apply(sizes);
 BENCHMARK(BM_Kernel<false>)->Name("BM_Kernel/no_preview")->Apply(sizes);
 BENCHMARK(BM_Kernel<true>)->Name("BM_Kernel/preview")->Apply(sizes);
 BENCHMARK(BM_ConvertPictureFreshBuffer)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_Decode, bmp_24bit, QImage::Format_RGB32, "BMP")->Apply(sizes);
+BENCHMARK_CAPTURE(BM_Decode, bmp_8bit, QImage::Format_Indexed8, "BMP")->Apply(sizes);
+BENCHMARK_CAPTURE(BM_Decode, jpeg, QImage::Format_RGB32, "JPEG")->Apply(sizes);
 BENCHMARK(BM_QImagePixelLoop)->Args({640, 480})->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();
