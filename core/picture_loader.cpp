@@ -1,15 +1,28 @@
 #include "picture_loader.h"
 
+#include "bmp_decoder.h"
 #include "picture_checks.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QLoggingCategory>
 
 namespace core {
 
+QString sizeRefusal(std::int64_t width, std::int64_t height)
+{
+    if (width * height <= kMaxPicturePixels)
+        return {};
+    return QStringLiteral("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
+}
+
 namespace {
+
+// 96 dots an inch, what Windows assumes of a picture that states nothing.
+constexpr int kCanvasDotsPerMetre = 3780;
 
 Error cannotRead(const QString &name, const QString &reason)
 {
@@ -18,19 +31,16 @@ Error cannotRead(const QString &name, const QString &reason)
 
 QString tooLarge(QSize size)
 {
-    if (!size.isValid() || std::int64_t(size.width()) * size.height() <= kMaxPicturePixels)
-        return {};
-    return QStringLiteral("the picture is too large (%1 x %2 pixels)")
-        .arg(size.width())
-        .arg(size.height());
+    return size.isValid() ? sizeRefusal(size.width(), size.height()) : QString();
 }
 
-// The decoder's picture, checked. The reader is gone when this returns: Qt's GIF handler keeps
-// a reference to its canvas, which would make the conversion after it copy the whole picture.
-Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
+// A JPEG, PNG or GIF picture through Qt's reader, checked; `only`, when given, is the one
+// format the bytes may be. The reader is gone when this returns: Qt's GIF handler keeps a
+// reference to its canvas, which would make the conversion after it copy the whole picture.
+Expected<QImage> readWithQt(const QByteArray &bytes, const QString &name,
+                            const QByteArray &only = {})
 {
     QByteArray data = bytes; // QBuffer wants a non-const array; this shares, it does not copy
-    completeBmpPadding(data);
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
 
@@ -40,25 +50,27 @@ Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
     reader.setAllocationLimit(kDecoderAllocationLimitMiB);
 
     const QByteArray format = reader.format();
+    if (!only.isEmpty() && format != only)
+        return cannotRead(name, QStringLiteral("the %1 picture inside the BMP cannot be read")
+                                    .arg(QString::fromLatin1(only.toUpper())));
     if (format.isEmpty())
         return cannotRead(name, QStringLiteral("not a picture in a format this program reads"));
     // Only the formats a user of this tool meets; other Qt plugins may come and go with the
     // machine, and each one is more decoder code that a hostile file can reach.
-    if (format != "bmp" && format != "jpeg" && format != "png" && format != "gif")
+    if (format != "jpeg" && format != "png" && format != "gif")
         return cannotRead(name, QStringLiteral("%1 pictures are not supported")
                                     .arg(QString::fromLatin1(format.toUpper())));
 
-    // The larger of what the decoder and the header say: either may be what gets allocated.
-    if (const QString refusal = tooLarge(reader.size().expandedTo(statedSize(bytes)));
-        !refusal.isEmpty())
-        return cannotRead(name, refusal);
-
-    const QString shortfall = format == "bmp"    ? bmpShortfall(bytes)
-                              : format == "jpeg" ? jpegShortfall(bytes)
-                              : format == "gif"  ? gifShortfall(bytes)
-                                                 : QString();
+    const QString shortfall = format == "jpeg"  ? jpegShortfall(bytes)
+                              : format == "png" ? pngShortfall(bytes)
+                                                : gifShortfall(bytes);
     if (!shortfall.isEmpty())
         return cannotRead(name, shortfall);
+
+    // The larger of what the decoder and the header say: either may be what gets allocated.
+    if (const QString refusal = tooLarge(reader.size().expandedTo(gifScreenSize(bytes)));
+        !refusal.isEmpty())
+        return cannotRead(name, refusal);
 
     QImage image;
     if (!reader.read(&image) || image.isNull())
@@ -67,6 +79,18 @@ Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
     if (const QString refusal = tooLarge(image.size()); !refusal.isEmpty())
         return cannotRead(name, refusal);
     return image;
+}
+
+Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
+{
+    if (!isBmp(bytes))
+        return readWithQt(bytes, name);
+    auto bmp = decodeBmp(bytes, name);
+    if (!bmp)
+        return bmp.error();
+    if (!bmp.value().embedded.isNull())
+        return readWithQt(bmp.value().embedded, name, bmp.value().embeddedFormat);
+    return std::move(bmp.value().pixels);
 }
 
 } // namespace
@@ -82,12 +106,24 @@ Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
     if (image.hasAlphaChannel())
         image.convertTo(QImage::Format_ARGB32);
     image.convertTo(QImage::Format_RGB32);
+    // The display unit takes the stored values as they are, so a colour profile is not applied
+    // and not kept, and a resolution means nothing to it: two pictures of the same pixels are
+    // the same canvas, and save as the same bitmap from the window and the command line (Qt's
+    // default resolution differs between the two).
+    image.setColorSpace(QColorSpace());
+    image.setDotsPerMeterX(kCanvasDotsPerMetre);
+    image.setDotsPerMeterY(kCanvasDotsPerMetre);
     PixelStore store(image);
     if (store.isNull())
         return Error{Error::Kind::OutOfMemory, name,
                      QStringLiteral("the picture does not fit "
                                     "into memory")};
     return store;
+}
+
+void quietenDecoders()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
 }
 
 Expected<PixelStore> loadPicture(const QString &path)

@@ -1,0 +1,443 @@
+#include "bmp_decoder.h"
+
+#include "picture_limits.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <vector>
+
+namespace core {
+
+namespace {
+
+using Byte = std::uint8_t;
+
+constexpr std::uint32_t kBlack = 0xFF000000u;
+
+constexpr std::uint32_t opaque(std::uint32_t red, std::uint32_t green, std::uint32_t blue)
+{
+    return kBlack | red << 16 | green << 8 | blue;
+}
+
+enum class Coding
+{
+    Plain,
+    Rle8,
+    Rle4,
+    Rle24,
+    Fields,
+};
+
+// One channel of a pixel word: where its bits lie and the 8-bit value of each of their values.
+// A field of w bits with value v means round(v * 255 / (2^w - 1)), so that its largest value is
+// 255 (5-5-5 and 5-6-5 white stay white) and a field made from 8-bit values gives them back.
+struct Channel
+{
+    int shift = 0;
+    std::uint64_t max = 0;      // of the value after the shift; 0 for a channel that is not there
+    std::vector<Byte> level{0}; // for fields of up to 16 bits; wider ones are computed
+
+    explicit Channel(std::uint32_t mask = 0)
+    {
+        if (mask == 0)
+            return;
+        shift = std::countr_zero(mask);
+        max = mask >> shift;
+        if (max > 0xFFFF)
+            return;
+        level.resize(max + 1);
+        for (std::uint64_t v = 0; v <= max; ++v)
+            level[v] = scaled(v);
+    }
+
+    Byte scaled(std::uint64_t v) const { return Byte((2 * v * 255 + max) / (2 * max)); }
+
+    std::uint32_t operator()(std::uint32_t word) const
+    {
+        const std::uint64_t v = word >> shift & max;
+        return max > 0xFFFF ? scaled(v) : level[v];
+    }
+};
+
+struct Layout
+{
+    std::int64_t width = 0;
+    std::int64_t rows = 0;
+    bool topDown = false;
+    int bits = 0;
+    Coding coding = Coding::Plain;
+    std::int64_t dataOffset = 0;
+    std::array<std::uint32_t, 3> masks{}; // red, green, blue
+    std::array<std::uint32_t, 256> palette{};
+};
+
+class Reader
+{
+public:
+    explicit Reader(const QByteArray &file)
+        : m_bytes(reinterpret_cast<const Byte *>(file.constData()))
+    {}
+
+    std::uint32_t u16(std::int64_t at) const
+    {
+        return std::uint32_t(m_bytes[at]) | std::uint32_t(m_bytes[at + 1]) << 8;
+    }
+    std::uint32_t u32(std::int64_t at) const { return u16(at) | u16(at + 2) << 16; }
+
+private:
+    const Byte *m_bytes;
+};
+
+Error refusal(const QString &name, const QString &reason)
+{
+    return Error{Error::Kind::CannotRead, name, reason};
+}
+
+QString endsEarly(std::int64_t size, std::int64_t needed)
+{
+    return QStringLiteral("the file ends after %1 bytes, but its header describes %2")
+        .arg(size)
+        .arg(needed);
+}
+
+QString maskName(std::size_t channel)
+{
+    static const char *const names[] = {"red", "green", "blue"};
+    return QString::fromLatin1(names[channel]);
+}
+
+// The header, checked far enough that decoding it can no longer fail but for memory. A file
+// that wraps a JPEG or PNG picture comes back as that picture's bytes instead.
+Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPicture &wrapped)
+{
+    const std::int64_t size = file.size();
+    const QString headerCut = QStringLiteral("the file ends inside its BMP header");
+    if (size < 18)
+        return refusal(name, headerCut);
+    const Reader in(file);
+    const std::uint32_t headerSize = in.u32(14);
+    // 12: OS/2 1.x; 16 and 64: OS/2 2.x; the others Windows' successive versions.
+    static constexpr std::uint32_t known[] = {12, 16, 40, 52, 56, 64, 108, 124};
+    if (std::find(std::begin(known), std::end(known), headerSize) == std::end(known))
+        return refusal(name, QStringLiteral("a BMP info header of %1 bytes is not a layout this "
+                                            "program knows")
+                                 .arg(headerSize));
+    const std::int64_t headerEnd = 14 + std::int64_t(headerSize);
+    if (size < headerEnd)
+        return refusal(name, headerCut);
+
+    Layout layout;
+    const bool os2 = headerSize == 12;
+    const bool os2v2 = headerSize == 16 || headerSize == 64;
+    std::int64_t height = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t coloursUsed = 0;
+    if (os2) {
+        layout.width = in.u16(18);
+        height = in.u16(20);
+        layout.bits = int(in.u16(24));
+    } else {
+        layout.width = std::int32_t(in.u32(18));
+        height = std::int32_t(in.u32(22));
+        layout.bits = int(in.u16(28));
+        if (headerSize >= 40) {
+            compression = in.u32(30);
+            coloursUsed = in.u32(46);
+        }
+    }
+    layout.rows = height < 0 ? -height : height;
+    layout.topDown = height < 0;
+    layout.dataOffset = in.u32(10);
+
+    // The compression codes 3 and 4 mean other things to OS/2 than to Windows.
+    std::int64_t masksEnd = headerEnd;
+    switch (compression) {
+    case 0:
+        break;
+    case 1:
+        layout.coding = Coding::Rle8;
+        break;
+    case 2:
+        layout.coding = Coding::Rle4;
+        break;
+    case 3:
+        if (os2v2)
+            return refusal(name, QStringLiteral("an OS/2 Huffman-coded BMP is not supported"));
+        layout.coding = Coding::Fields;
+        masksEnd = headerSize == 40 ? headerEnd + 12 : headerEnd;
+        break;
+    case 4:
+        if (os2v2) {
+            layout.coding = Coding::Rle24;
+            break;
+        }
+        [[fallthrough]];
+    case 5:
+        if (layout.dataOffset < headerEnd)
+            return refusal(name, QStringLiteral("the picture data of the BMP starts inside its "
+                                                "header"));
+        if (layout.dataOffset >= size)
+            return refusal(name, endsEarly(size, layout.dataOffset + 1));
+        wrapped.embedded = file.mid(qsizetype(layout.dataOffset));
+        wrapped.embeddedFormat = compression == 4 ? "jpeg" : "png";
+        return layout;
+    case 6:
+        layout.coding = Coding::Fields;
+        masksEnd = headerSize == 40 ? headerEnd + 16 : headerEnd;
+        break;
+    case 11:
+    case 12:
+    case 13:
+        return refusal(name, QStringLiteral("a BMP with CMYK colours is not supported"));
+    default:
+        return refusal(
+            name,
+            QStringLiteral("a BMP with compression method %1 is not supported").arg(compression));
+    }
+
+    const int bits = layout.bits;
+    const bool plainBits =
+        bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (layout.coding == Coding::Plain && bits == 64)
+        return refusal(name, QStringLiteral("a BMP of 64 bits a pixel is not supported"));
+    if (!plainBits)
+        return refusal(name, QStringLiteral("a BMP of %1 bits a pixel is not valid").arg(bits));
+    if ((layout.coding == Coding::Rle8 && bits != 8) ||
+        (layout.coding == Coding::Rle4 && bits != 4) ||
+        (layout.coding == Coding::Rle24 && bits != 24))
+        return refusal(name, QStringLiteral("run-length coding is not valid for a BMP of %1 bits "
+                                            "a pixel")
+                                 .arg(bits));
+    if (layout.coding == Coding::Fields && bits != 16 && bits != 32)
+        return refusal(name, QStringLiteral("channel masks are not valid for a BMP of %1 bits "
+                                            "a pixel")
+                                 .arg(bits));
+    if (layout.width <= 0 || layout.rows == 0)
+        return refusal(name, QStringLiteral("a BMP of %1 x %2 pixels holds no picture")
+                                 .arg(layout.width)
+                                 .arg(height));
+    if (layout.topDown && layout.coding != Coding::Plain && layout.coding != Coding::Fields)
+        return refusal(name, QStringLiteral("a BMP with rows from the top cannot be run-length "
+                                            "coded"));
+    if (const QString tooLarge = sizeRefusal(layout.width, layout.rows); !tooLarge.isEmpty())
+        return refusal(name, tooLarge);
+
+    if (size < masksEnd)
+        return refusal(name, headerCut);
+    if (layout.dataOffset < headerEnd)
+        return refusal(name, QStringLiteral("the picture data of the BMP starts inside its "
+                                            "header"));
+    if (layout.dataOffset > size)
+        return refusal(name, endsEarly(size, layout.dataOffset));
+
+    if (layout.coding == Coding::Fields) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            const std::uint32_t mask =
+                in.u32(headerEnd == masksEnd ? 54 + 4 * std::int64_t(c) : headerEnd + 4 * c);
+            const std::uint32_t run = mask >> std::countr_zero(mask | 0x80000000u);
+            if ((run & (run + 1)) != 0)
+                return refusal(name, QStringLiteral("the %1 mask of the BMP (0x%2) is not one "
+                                                    "run of bits")
+                                         .arg(maskName(c))
+                                         .arg(mask, 0, 16));
+            if (bits == 16 && mask > 0xFFFF)
+                return refusal(name, QStringLiteral("the %1 mask of the BMP (0x%2) reaches past "
+                                                    "the 16 bits of a pixel")
+                                         .arg(maskName(c))
+                                         .arg(mask, 0, 16));
+            layout.masks[c] = mask;
+        }
+    } else if (bits == 16) {
+        layout.masks = {0x7C00, 0x03E0, 0x001F};
+    } else if (bits == 32) {
+        layout.masks = {0xFF0000, 0xFF00, 0xFF};
+    }
+
+    // Only as many colours as lie between the header and the pixels: OS/2 files especially
+    // give no count. Indexes past the palette's end are black.
+    layout.palette.fill(kBlack);
+    if (bits <= 8) {
+        const std::int64_t entrySize = os2 ? 3 : 4;
+        std::int64_t count = std::int64_t(1) << bits;
+        if (coloursUsed != 0 && coloursUsed < count)
+            count = coloursUsed;
+        count = std::min(count, (layout.dataOffset - masksEnd) / entrySize);
+        const auto *entry = reinterpret_cast<const Byte *>(file.constData()) + masksEnd;
+        for (std::int64_t i = 0; i < count; ++i, entry += entrySize)
+            layout.palette[std::size_t(i)] = opaque(entry[2], entry[1], entry[0]);
+    }
+    return layout;
+}
+
+// Uncompressed rows, each padded to four bytes, bottom-up unless the height was negative.
+// Some writers leave out the last row's padding; its pixels are all there, so that is fine.
+Expected<void> decodePlain(const QByteArray &file, const QString &name, const Layout &layout,
+                           QImage &image)
+{
+    const int bits = layout.bits;
+    const std::int64_t width = layout.width;
+    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+    const std::int64_t needed =
+        layout.dataOffset + rowBytes * (layout.rows - 1) + (width * bits + 7) / 8;
+    if (needed > file.size())
+        return refusal(name, endsEarly(file.size(), needed));
+
+    const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
+    const bool plain32 =
+        bits == 32 && layout.masks == std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
+    const auto &palette = layout.palette;
+    const auto *data = reinterpret_cast<const Byte *>(file.constData()) + layout.dataOffset;
+    for (std::int64_t r = 0; r < layout.rows; ++r) {
+        const Byte *in = data + r * rowBytes;
+        auto *out = reinterpret_cast<std::uint32_t *>(
+            image.scanLine(int(layout.topDown ? r : layout.rows - 1 - r)));
+        if (bits == 8) {
+            for (std::int64_t x = 0; x < width; ++x)
+                out[x] = palette[in[x]];
+        } else if (bits < 8) {
+            const int perByte = 8 / bits;
+            const unsigned mask = (1u << bits) - 1;
+            for (std::int64_t x = 0; x < width; ++x) {
+                const int shift = 8 - bits * int(x % perByte + 1);
+                out[x] = palette[in[x / perByte] >> shift & mask];
+            }
+        } else if (bits == 24) {
+            for (std::int64_t x = 0; x < width; ++x, in += 3)
+                out[x] = opaque(in[2], in[1], in[0]);
+        } else if (plain32) {
+            for (std::int64_t x = 0; x < width; ++x, in += 4)
+                out[x] = opaque(in[2], in[1], in[0]);
+        } else if (bits == 32) {
+            for (std::int64_t x = 0; x < width; ++x, in += 4) {
+                const std::uint32_t word = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
+                                           std::uint32_t(in[2]) << 16 | std::uint32_t(in[3]) << 24;
+                out[x] = opaque(red(word), green(word), blue(word));
+            }
+        } else {
+            for (std::int64_t x = 0; x < width; ++x, in += 2) {
+                const std::uint32_t word = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8;
+                out[x] = opaque(red(word), green(word), blue(word));
+            }
+        }
+    }
+    return {};
+}
+
+// Run-length codes: a count and a value, or after a zero count an escape: end of row, end of
+// picture, a move, or a literal stretch padded to an even length. Pixels the codes skip stay
+// black, and runs stop at the end of their row.
+Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layout &layout,
+                         QImage &image)
+{
+    image.fill(kBlack);
+    const auto *data = reinterpret_cast<const Byte *>(file.constData());
+    const std::int64_t n = file.size();
+    const std::int64_t width = layout.width;
+    const std::int64_t valueBytes = layout.coding == Coding::Rle24 ? 3 : 1;
+    const auto &palette = layout.palette;
+
+    std::int64_t at = layout.dataOffset;
+    std::int64_t x = 0;
+    std::int64_t row = 0;
+    std::uint32_t *out = nullptr;
+    const auto seekRow = [&] {
+        out = row < layout.rows
+                  ? reinterpret_cast<std::uint32_t *>(image.scanLine(int(layout.rows - 1 - row)))
+                  : nullptr;
+    };
+    // The colour of pixel i of a stretch whose values start at `from`.
+    const auto colour = [&](const Byte *from, std::int64_t i) -> std::uint32_t {
+        switch (layout.coding) {
+        case Coding::Rle4:
+            return palette[i % 2 ? from[i / 2] & 0x0F : from[i / 2] >> 4];
+        case Coding::Rle24:
+            return opaque(from[3 * i + 2], from[3 * i + 1], from[3 * i]);
+        default:
+            return palette[from[i]];
+        }
+    };
+    // Some writers end the last row without any code after it.
+    const auto dataEnds = [&]() -> Expected<void> {
+        if (row >= layout.rows || (row == layout.rows - 1 && x >= width))
+            return {};
+        return refusal(name, QStringLiteral("the run-length pixel data ends before its last row "
+                                            "(the file is incomplete)"));
+    };
+
+    seekRow();
+    while (row < layout.rows) {
+        if (at + 2 > n)
+            return dataEnds();
+        const Byte count = data[at];
+        if (count != 0) {
+            if (at + 1 + valueBytes > n)
+                return dataEnds();
+            const Byte *value = data + at + 1;
+            at += 1 + valueBytes;
+            const std::int64_t end = std::min(x + count, width);
+            for (std::int64_t i = 0; x + i < end; ++i)
+                out[x + i] = colour(value, layout.coding == Coding::Rle4 ? i % 2 : 0);
+            x += count;
+            continue;
+        }
+        const Byte code = data[at + 1];
+        at += 2;
+        if (code == 0) {
+            x = 0;
+            ++row;
+            seekRow();
+        } else if (code == 1) {
+            return {};
+        } else if (code == 2) {
+            if (at + 2 > n)
+                return dataEnds();
+            x += data[at];
+            row += data[at + 1];
+            at += 2;
+            seekRow();
+        } else {
+            const std::int64_t bytes = layout.coding == Coding::Rle4    ? (code + 1) / 2
+                                       : layout.coding == Coding::Rle24 ? 3 * code
+                                                                        : code;
+            if (at + bytes > n)
+                return dataEnds();
+            for (std::int64_t i = 0; i < code && x < width; ++i, ++x)
+                out[x] = colour(data + at, i);
+            at += bytes + bytes % 2;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+bool isBmp(const QByteArray &file)
+{
+    return file.startsWith("BM");
+}
+
+Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name)
+{
+    BmpPicture picture;
+    auto read = readLayout(file, name, picture);
+    if (!read)
+        return read.error();
+    if (!picture.embedded.isNull())
+        return picture;
+    const Layout &layout = read.value();
+
+    picture.pixels = QImage(int(layout.width), int(layout.rows), QImage::Format_RGB32);
+    if (picture.pixels.isNull())
+        return Error{Error::Kind::OutOfMemory, name,
+                     QStringLiteral("the picture does not fit into memory")};
+    const auto decoded = layout.coding == Coding::Plain || layout.coding == Coding::Fields
+                             ? decodePlain(file, name, layout, picture.pixels)
+                             : decodeRle(file, name, layout, picture.pixels);
+    if (!decoded)
+        return decoded.error();
+    return picture;
+}
+
+} // namespace core
