@@ -5,6 +5,7 @@
 #include "cli/plan.h"
 #include "cli/report.h"
 #include "cli/run.h"
+#include "core/picture_loader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -12,8 +13,8 @@
 
 #include <cstdio>
 
-#ifdef Q_OS_WIN
 #include <fcntl.h>
+#ifdef Q_OS_WIN
 #include <io.h>
 #else
 #include <unistd.h>
@@ -21,12 +22,46 @@
 
 namespace {
 
-bool stderrIsTerminal()
+// Standard error for the command's own lines only. Qt's decoders and libpng write their
+// complaints about a broken file straight to the process's standard error; those go to the
+// null device, since the command's error line for the file already says what is wrong.
+// Sanitizer builds keep one stream, so that their reports are seen.
+std::FILE *ownStandardError()
+{
+#if defined(VARNELLO_SANITIZED)
+    return stderr;
+#else
+    std::fflush(stderr);
+#ifdef Q_OS_WIN
+    const int own = _dup(_fileno(stderr));
+    const int null = _open("NUL", _O_WRONLY);
+    const bool moved = own >= 0 && null >= 0 && _dup2(null, _fileno(stderr)) == 0;
+    if (null >= 0)
+        _close(null);
+    std::FILE *stream = moved ? _fdopen(own, "w") : nullptr;
+#else
+    const int own = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    const bool moved = own >= 0 && null >= 0 && dup2(null, STDERR_FILENO) >= 0;
+    if (null >= 0)
+        close(null);
+    std::FILE *stream = moved ? fdopen(own, "w") : nullptr;
+#endif
+    if (!stream)
+        return stderr;
+    std::setvbuf(stream, nullptr, _IONBF, 0);
+    return stream;
+#endif
+}
+
+std::FILE *errors = stderr;
+
+bool errorsGoToTerminal()
 {
 #ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr)) != 0;
+    return _isatty(_fileno(errors)) != 0;
 #else
-    return isatty(fileno(stderr)) != 0;
+    return isatty(fileno(errors)) != 0;
 #endif
 }
 
@@ -52,8 +87,7 @@ public:
             return;
         wipe();
         m_line = cli::progressLine(done, total);
-        print(stderr, m_line);
-        std::fflush(stderr);
+        print(errors, m_line);
         m_sinceDrawn.restart();
     }
 
@@ -61,7 +95,7 @@ public:
     {
         if (m_line.isEmpty())
             return;
-        print(stderr, QStringLiteral("\r%1\r").arg(QString(m_line.size(), u' ')));
+        print(errors, QStringLiteral("\r%1\r").arg(QString(m_line.size(), u' ')));
         m_line.clear();
     }
 
@@ -80,13 +114,15 @@ int main(int argc, char *argv[])
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    errors = ownStandardError();
+    core::quietenDecoders();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnello-convert"));
 
     const cli::Parsed parsed =
         cli::parseArguments(QCoreApplication::arguments(), QThread::idealThreadCount());
     const auto usageError = [](const QString &text) {
-        print(stderr, QStringLiteral("varnello-convert: %1\n"
+        print(errors, QStringLiteral("varnello-convert: %1\n"
                                      "Try 'varnello-convert --help' for more.\n")
                           .arg(text));
         return cli::kUsageError;
@@ -108,18 +144,18 @@ int main(int argc, char *argv[])
         return usageError(plan.usageError);
 
     const std::size_t total = plan.jobs.size();
-    Progress progress(cli::showsProgress(stderrIsTerminal(), options.quiet, total));
+    Progress progress(cli::showsProgress(errorsGoToTerminal(), options.quiet, total));
     const cli::RunSettings settings{options.jobs, options.maxSize, options.durability};
     const std::size_t failed =
         cli::runPlan(plan.jobs, settings, [&](std::size_t index, const QString &error) {
             if (!error.isEmpty()) {
                 progress.wipe();
-                print(stderr, error + u'\n');
+                print(errors, error + u'\n');
             }
             progress.show(index + 1, total);
         });
     progress.wipe();
     if (total > 1 && !options.quiet)
-        print(stderr, cli::summaryLine(total, failed) + u'\n');
+        print(errors, cli::summaryLine(total, failed) + u'\n');
     return cli::exitStatus(failed);
 }

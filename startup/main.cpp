@@ -1,5 +1,6 @@
 // The start-up procedure of Module1: show the splash window and let the windows' events run
 // the program from there.
+#include "core/picture_loader.h"
 #include "frm_splash.h"
 #include "main_window/form1.h"
 #include "module1.h"
@@ -14,6 +15,7 @@
 
 int main(int argc, char *argv[])
 {
+    core::quietenDecoders();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnello"));
     QApplication::setApplicationDisplayName(QString());
