@@ -11,6 +11,7 @@ packages=(
     fonts-ipafont-gothic        # Japanese text in the windows
     qt6-translations-l10n       # Qt's own dialogs and buttons in Japanese
     xvfb xauth                  # running the real windows without a screen
+    valgrind                    # proving that no output byte comes from unwritten memory
 )
 
 missing=()
