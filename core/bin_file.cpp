@@ -1,14 +1,9 @@
 #include "bin_file.h"
 
-#include "fs_path.h"
+#include "temporary_file.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QSaveFile>
-
-#include <filesystem>
-#include <system_error>
 
 namespace core {
 
@@ -61,36 +56,16 @@ Expected<void> writeUnsynced(const QString &path, std::span<const std::uint8_t> 
     if (existing.exists() && !existing.isDir() && !existing.isWritable())
         return cannotWrite(path, QStringLiteral("the existing file is not writable"));
 
-    QFile temp;
-    for (int attempt = 0; attempt < 16 && !temp.isOpen(); ++attempt) {
-        temp.setFileName(target + QStringLiteral(".%1~").arg(QRandomGenerator::global()->generate(),
-                                                             8, 16, QLatin1Char('0')));
-        // NewOnly: never take over a file that someone else has just made; a name that is
-        // taken is tried again with another, any other failure is final.
-        if (!temp.open(QIODevice::WriteOnly | QIODevice::NewOnly) && !temp.exists())
-            return cannotWrite(path, temp.errorString());
-    }
-    if (!temp.isOpen())
-        return cannotWrite(path, QStringLiteral("no free name for a temporary file"));
-
-    const auto fail = [&](const QString &reason) -> Expected<void> {
-        temp.close();
-        temp.remove();
-        return cannotWrite(path, reason);
-    };
+    TemporaryFile temp(target);
+    if (!temp.open())
+        return cannotWrite(path, temp.errorString());
     const auto size = qint64(bin.size());
     if (temp.write(reinterpret_cast<const char *>(bin.data()), size) != size)
-        return fail(writeFailure(temp));
+        return cannotWrite(path, writeFailure(temp));
     if (existing.exists() && !existing.isDir())
-        temp.setPermissions(existing.permissions());
-    temp.close();
-    if (temp.error() != QFileDevice::NoError)
-        return fail(temp.errorString());
-
-    std::error_code error;
-    std::filesystem::rename(fsPath(temp.fileName()), fsPath(target), error);
-    if (error)
-        return fail(QString::fromLocal8Bit(error.message()));
+        temp.keepPermissionsOf(target);
+    if (const QString failure = temp.replace(); !failure.isEmpty())
+        return cannotWrite(path, failure);
     return {};
 }
 

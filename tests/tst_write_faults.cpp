@@ -232,11 +232,19 @@ private slots:
         QCOMPARE(testing::readAll(kept), QByteArray("the old file\n"));
     }
 
-    // A writer killed at any moment leaves the old file or the complete new one. The moments
-    // are delays after the child says it starts writing; which of them fall inside the write
-    // depends on the machine, so both outcomes are counted, neither required.
+    // A writer killed at any moment leaves the old file or the complete new one, and no
+    // temporary file. The moments are delays after the child says it starts writing; which of
+    // them fall inside the write depends on the machine, so both outcomes are counted.
+    void killedMidWriteLeavesTheOldFileOrTheNew_data()
+    {
+        QTest::addColumn<QString>("durability");
+        QTest::newRow("synced") << "synced";
+        QTest::newRow("unsynced") << "unsynced";
+    }
+
     void killedMidWriteLeavesTheOldFileOrTheNew()
     {
+        QFETCH(QString, durability);
 #if !defined(Q_OS_UNIX)
         QSKIP("SIGKILL is a Unix signal");
 #endif
@@ -246,7 +254,7 @@ private slots:
         const auto runWriter = [&](int fill, int killAfterMs) {
             QProcess child;
             child.start(QStringLiteral(BIN_WRITER_CHILD),
-                        {target, QString::number(mib), QString::number(fill)});
+                        {target, QString::number(mib), QString::number(fill), durability});
             if (!child.waitForStarted() || !child.waitForReadyRead())
                 return false;
             if (killAfterMs >= 0) {
