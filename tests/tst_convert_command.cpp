@@ -1,13 +1,9 @@
 // The built varnello-convert, run as a script would run it: with no display, and checked
 // against the bytes the window's own path (load, convert, write) gives for the same files.
 // Its option reading is called directly only for what a run cannot show.
-
 #include "cli/options.h"
-#include "core/bin_file.h"
 #include "core/bitmap_file.h"
-#include "core/conversion.h"
-#include "core/picture_loader.h"
-#include "test_pictures.h"
+#include "support.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -25,7 +21,8 @@ struct Result
     QStringList errorLines;
 };
 
-Result runConvert(const QStringList &arguments, const QString &folder, const QByteArray &input = {})
+// An argument ">FILE" sends standard output there.
+Result runConvert(QStringList arguments, const QString &folder, const QByteArray &input = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -33,6 +30,8 @@ Result runConvert(const QStringList &arguments, const QString &folder, const QBy
         environment.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
+    if (!arguments.isEmpty() && arguments.last().startsWith(u'>'))
+        process.setStandardOutputFile(arguments.takeLast().mid(1));
     process.start(QStringLiteral(VARNELLO_CONVERT), arguments);
     if (!process.waitForStarted())
         return {};
@@ -42,18 +41,6 @@ Result runConvert(const QStringList &arguments, const QString &folder, const QBy
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts)};
-}
-
-// What the window writes for a file: load, convert with no preview, write.
-QByteArray windowBin(const QString &picture, const QString &scratch)
-{
-    auto loaded = core::loadPicture(picture);
-    if (!loaded)
-        return {};
-    auto bin = core::convertPicture(loaded.value(), false);
-    if (!bin || !core::writeBinFile(scratch, bin.value()))
-        return {};
-    return testing::readAll(scratch);
 }
 
 // Every file under the folder, hidden ones too, so that a left-over temporary file shows.
@@ -97,7 +84,7 @@ private slots:
         QCOMPARE(result.errorLines, QStringList());
         QCOMPARE(result.exitCode, 0);
         const QString bin = dir.filePath(name.left(name.size() - 3) + "BIN");
-        const QByteArray expected = windowBin(dir.filePath(name), dir.filePath("window.BIN"));
+        const QByteArray expected = testing::binOf(dir.filePath(name));
         QVERIFY(!expected.isEmpty());
         QCOMPARE(testing::readAll(bin), expected);
         // Through pipes, as a script streams a picture.
@@ -153,7 +140,7 @@ private slots:
         for (const QString &name : written) {
             const QByteArray bin = testing::readAll(dir.filePath("parallel/" + name));
             QCOMPARE(bin, testing::readAll(dir.filePath("serial/" + name)));
-            QCOMPARE(bin, windowBin(dir.filePath(name.left(3) + ".jpg"), dir.filePath("w.BIN")));
+            QCOMPARE(bin, testing::binOf(dir.filePath(name.left(3) + ".jpg")));
         }
     }
 
@@ -203,6 +190,8 @@ private slots:
         row("missing folder", "-o nowhere/ a.bmp big.bmp", usage + "nowhere/: no such folder");
 
         row("older BIN is replaced", "a.bmp", "0 [a.BIN]");
+        row("two pictures, all converted", "a.bmp big.bmp",
+            "0 [a.BIN big.BIN] 2 pictures converted");
         row("into folder, quiet", "-q -o out/ sub/../a.bmp big.bmp", "0 [out/a.BIN out/big.BIN]");
         row("into a file", "-o logo.raw a.bmp", "0 [logo.raw]");
         row("to standard output", "-o - a.bmp", "0 []");
@@ -210,6 +199,16 @@ private slots:
         row("too tall", "--max-size 9x3 big.bmp a.bmp",
             "1 [a.BIN] big.bmp: too large: the picture is 9 x 4 pixels, --max-size allows 9 x 3");
         row("exactly the limit", "--max-size 9X4 big.bmp", "0 [big.BIN]");
+        row("BIN not written", "-o nowhere/x.BIN a.bmp",
+            "1 [] nowhere/x.BIN: cannot write file: No such file or directory");
+        row("preview not written", "--preview nowhere/p.bmp a.bmp",
+            "1 [a.BIN] nowhere/p.bmp: cannot write file: No such file or directory");
+        row("nothing on standard input", "-o - -",
+            "1 [] standard input: cannot read picture: nothing came in");
+#ifdef Q_OS_LINUX
+        row("standard output fails", "-o - a.bmp >/dev/full",
+            "1 [] standard output: cannot write file: No space left on device");
+#endif
 
         row("output is the picture", "-o ./big.bmp big.bmp",
             "1 [] big.bmp: will not write ./big.bmp: it is the picture itself");

@@ -1,8 +1,7 @@
-#include "fakes.h"
 #include "main_window/form1.h"
 #include "platform/qt_services.h"
 #include "startup/module1.h"
-#include "test_pictures.h"
+#include "support.h"
 
 #include <QDir>
 #include <QFileDialog>

@@ -1,0 +1,137 @@
+// What several tests need: pictures and files made in code, the BIN a picture must give, and
+// scripted stand-ins for the platform services that record what the windows asked for and
+// answer as the test says, so that no test ever blocks on a modal window.
+#pragma once
+
+#include "core/conversion.h"
+#include "core/picture_loader.h"
+#include "core/quantiser.h"
+#include "platform/services.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImage>
+#include <QList>
+#include <QPair>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+
+namespace testing {
+
+// A picture in which neighbouring pixels differ in every channel, so that a pixel out of
+// place or a swapped channel shows.
+inline QImage patternPicture(int width, int height, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y,
+                           qRgb((x * 37 + y * 11) & 0xFF, (x * 5 + y * 71) & 0xFF,
+                                (x * 101 + y * 3 + 17) & 0xFF));
+    return format == QImage::Format_RGB32 ? image : image.convertToFormat(format);
+}
+
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray encoded(const QImage &image, const char *format, int quality = -1)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, quality);
+    return bytes;
+}
+
+// What the display unit must receive for `picture`, pixel by pixel through the quantiser.
+inline QByteArray expectedBin(const QImage &picture)
+{
+    QByteArray bin;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const auto q = core::quantise(core::fromQRgb(picture.pixel(x, y)));
+            bin += char(q.bin.low);
+            bin += char(q.bin.high);
+        }
+    return bin;
+}
+
+// The BIN the product makes of a picture file; empty when it cannot be loaded.
+inline QByteArray binOf(const QString &path)
+{
+    auto loaded = core::loadPicture(path);
+    return loaded ? expectedBin(loaded.value().image()) : QByteArray();
+}
+
+struct FakeMessageBox final : platform::MessageBox
+{
+    QList<QPair<QString, QString>> shown; // text, title
+
+    void show(const QString &text, const QString &title) override { shown.append({text, title}); }
+};
+
+struct FakeDisplayCaps final : platform::DisplayCaps
+{
+    int bits = 32;
+    int width = 1024;
+    mutable int asked = 0;
+
+    int bitsPerPixel(const QWidget *) const override { return ++asked, bits; }
+    int horizontalResolution(const QWidget *) const override { return width; }
+};
+
+struct FakeApplication final : platform::Application
+{
+    platform::Version versionNumbers{1, 0, 0};
+    QString folder;
+    int ended = 0;
+    int busyDepth = 0;
+
+    platform::Version version() const override { return versionNumbers; }
+    QString executableFolder() const override { return folder; }
+    void endNow() override { ++ended; }
+    void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; }
+};
+
+// Answers each dialog with the next scripted reply: a list of chosen paths, or a cancel.
+struct FakeFileDialog final : platform::FileDialogBackend
+{
+    std::deque<std::optional<QStringList>> replies;
+    QList<Request> requests;
+
+    void choose(const QStringList &paths) { replies.push_back(paths); }
+    void cancel() { replies.push_back(std::nullopt); }
+
+    std::optional<QStringList> run(const Request &request) override
+    {
+        requests << request;
+        if (replies.empty())
+            return std::nullopt;
+        const auto reply = replies.front();
+        replies.pop_front();
+        return reply;
+    }
+};
+
+struct FakeServices
+{
+    FakeMessageBox messageBox;
+    FakeDisplayCaps displayCaps;
+    FakeApplication application;
+    FakeFileDialog fileDialog;
+
+    platform::Services services() { return {messageBox, displayCaps, application, fileDialog}; }
+};
+
+} // namespace testing
