@@ -2,7 +2,7 @@
 
 #include "core/bin_file.h"
 #include "file_list.h"
-#include "output_name.h"
+#include "core/output_name.h"
 #include "platform/common_dialog.h"
 
 #include <QDir>
@@ -51,7 +51,7 @@ void runAuto(AutoHost &host, AutoFields &f)
         if (!host.convert())
             return;
 
-        const auto output = binPathFor(source);
+        const auto output = core::binPathFor(source);
         if (!output || source.size() > 32767) {
             host.warnCannotSave({core::Error::Kind::CannotWrite, source,
                                  QStringLiteral("no output name can be formed from this path")});
@@ -59,7 +59,7 @@ void runAuto(AutoHost &host, AutoFields &f)
         }
         f.PathLen = std::int16_t(source.size());
         // A picture whose own name ends in BIN would be replaced by its output.
-        if (wouldOverwriteSource(source, *output)) {
+        if (core::wouldOverwriteSource(source, *output)) {
             host.warn(kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(source));
             return;
         }

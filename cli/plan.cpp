@@ -1,6 +1,6 @@
 #include "plan.h"
 
-#include "batch/output_name.h"
+#include "core/output_name.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -19,17 +19,13 @@ enum class Placement
     ToStandardOutput,
 };
 
-// One spelling per file, so that "a/../x.BIN" and "x.BIN" are seen to clash. Volumes on
-// Windows and macOS ignore letter case by default; treating case as equal there can only
-// refuse too much, never let two pictures write one file.
+// One spelling per file, so that "a/../x.BIN" and "x.BIN" are seen to clash. Letter case
+// counts for nothing: BIN files mostly go onto memory cards, whose FAT file system takes
+// photo.BIN and PHOTO.BIN for one file, and refusing too much is better than letting two
+// pictures write one file.
 QString identity(const QString &path)
 {
-    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
-    return absolute.toCaseFolded();
-#else
-    return absolute;
-#endif
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath()).toCaseFolded();
 }
 
 // A file reached through a link has a second identity, that of the file it points to.
@@ -98,7 +94,7 @@ Plan planJobs(const Options &options)
         if (placement == Placement::BesidePicture || placement == Placement::IntoFolder) {
             // The rule is applied to the name alone: on a shorter name it would eat into the
             // folder and put the file somewhere else.
-            const auto name = batch::binPathFor(QFileInfo(source).fileName());
+            const auto name = core::binPathFor(QFileInfo(source).fileName());
             if (!name) {
                 // "pictures/" is a likelier slip than a two-letter name, and worth saying so.
                 job.refusal =
@@ -113,13 +109,13 @@ Plan planJobs(const Options &options)
                 continue;
             }
             job.output = placement == Placement::IntoFolder ? QDir(options.output).filePath(*name)
-                                                            : *batch::binPathFor(source);
+                                                            : *core::binPathFor(source);
         }
 
         const auto clash = [&](const QString &path) -> QString {
             if (path == kStandardStream)
                 return {};
-            if (source != kStandardStream && batch::wouldOverwriteSource(source, path))
+            if (source != kStandardStream && core::wouldOverwriteSource(source, path))
                 return QStringLiteral("it is the picture itself");
             for (const QString &id : identities(path)) {
                 if (sources.contains(id))

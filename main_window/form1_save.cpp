@@ -1,7 +1,7 @@
 // BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
 #include "form1.h"
 
-#include "batch/output_name.h"
+#include "core/output_name.h"
 #include "core/bin_file.h"
 #include "core/bitmap_file.h"
 #include "texts.h"
@@ -49,7 +49,7 @@ void Form1::BMPSAVE()
 
 bool Form1::refuseToReplaceCanvasSource(const QString &path)
 {
-    if (m_canvasSource.isEmpty() || !batch::wouldOverwriteSource(m_canvasSource, path))
+    if (m_canvasSource.isEmpty() || !core::wouldOverwriteSource(m_canvasSource, path))
         return false;
     warn(texts::kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(path));
     return true;

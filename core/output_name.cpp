@@ -1,11 +1,11 @@
 #include "output_name.h"
 
-#include "core/fs_path.h"
+#include "fs_path.h"
 
 #include <filesystem>
 #include <system_error>
 
-namespace batch {
+namespace core {
 
 std::optional<QString> binPathFor(const QString &source)
 {
@@ -26,4 +26,4 @@ bool wouldOverwriteSource(const QString &source, const QString &output)
     return !error && same;
 }
 
-} // namespace batch
+} // namespace core

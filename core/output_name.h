@@ -1,12 +1,12 @@
-// Where a batch conversion puts a picture's BIN file, and the guard that keeps it from
-// writing over the picture itself.
+// Where a batch conversion (the window's and the command line's) puts a picture's BIN file,
+// and the guard that keeps it from writing over the picture itself.
 #pragma once
 
 #include <QString>
 
 #include <optional>
 
-namespace batch {
+namespace core {
 
 // The source path with its last three characters replaced by "BIN", whatever they were:
 // Photo.JPG gives Photo.BIN, photo.jpeg gives photo.jBIN. A path of fewer than three
@@ -18,4 +18,4 @@ std::optional<QString> binPathFor(const QString &source);
 // spelling. False when `output` does not exist yet.
 bool wouldOverwriteSource(const QString &source, const QString &output);
 
-} // namespace batch
+} // namespace core
