@@ -5,17 +5,21 @@
 #include "cli/plan.h"
 #include "cli/report.h"
 #include "cli/run.h"
+#include "cli/wildcards.h"
 #include "core/picture_loader.h"
+#include "core/temporary_file.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 
 #include <fcntl.h>
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <unistd.h>
 #endif
@@ -55,6 +59,34 @@ std::FILE *ownStandardError()
 }
 
 std::FILE *errors = stderr;
+
+// Ctrl-C, or a polite kill, still removes the temporary files of the BIN files being written
+// where they have names; then the process ends as the signal would have ended it.
+#ifdef Q_OS_WIN
+BOOL WINAPI interrupted(DWORD)
+{
+    core::removeTemporaryFiles();
+    return FALSE;
+}
+
+void removeTemporariesWhenInterrupted()
+{
+    SetConsoleCtrlHandler(interrupted, TRUE);
+}
+#else
+void interrupted(int signal)
+{
+    core::removeTemporaryFiles();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void removeTemporariesWhenInterrupted()
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        std::signal(signal, interrupted);
+}
+#endif
 
 bool errorsGoToTerminal()
 {
@@ -116,6 +148,7 @@ int main(int argc, char *argv[])
 #endif
     errors = ownStandardError();
     core::quietenDecoders();
+    removeTemporariesWhenInterrupted();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnello-convert"));
 
@@ -138,7 +171,10 @@ int main(int argc, char *argv[])
         break;
     }
 
-    const cli::Options &options = parsed.options;
+    cli::Options options = parsed.options;
+#ifdef Q_OS_WIN
+    options.pictures = cli::expandWildcards(options.pictures);
+#endif
     const cli::Plan plan = cli::planJobs(options);
     if (!plan.usageError.isEmpty())
         return usageError(plan.usageError);
@@ -150,7 +186,7 @@ int main(int argc, char *argv[])
         cli::runPlan(plan.jobs, settings, [&](std::size_t index, const QString &error) {
             if (!error.isEmpty()) {
                 progress.wipe();
-                print(errors, error + u'\n');
+                print(errors, QStringLiteral("varnello-convert: ") + error + u'\n');
             }
             progress.show(index + 1, total);
         });

@@ -5,18 +5,43 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#if defined(Q_OS_WIN)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 #if defined(Q_OS_LINUX)
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #endif
 
 namespace core {
+
+namespace {
+
+// The names a signal handler may remove. Whoever takes a name out of its slot owns its memory:
+// a file that is done frees it, the handler leaves it, since the process is ending.
+std::array<std::atomic<char *>, 64> g_named;
+
+} // namespace
+
+void removeTemporaryFiles() noexcept
+{
+    for (auto &slot : g_named)
+        if (char *name = slot.exchange(nullptr))
+#if defined(Q_OS_WIN)
+            _unlink(name);
+#else
+            unlink(name);
+#endif
+}
 
 TemporaryFile::TemporaryFile(const QString &target)
     : m_target(target)
@@ -27,6 +52,36 @@ TemporaryFile::~TemporaryFile()
     close();
     if (!m_named.isEmpty())
         QFile::remove(m_named);
+    setNamed({});
+}
+
+void TemporaryFile::setNamed(const QString &name)
+{
+    if (m_registered) {
+        for (auto &slot : g_named) {
+            char *expected = m_registered;
+            if (slot.compare_exchange_strong(expected, nullptr)) {
+                delete[] m_registered;
+                break;
+            }
+        }
+        m_registered = nullptr;
+    }
+    m_named = name;
+    if (name.isEmpty())
+        return;
+    const QByteArray encoded = QFile::encodeName(name);
+    auto *copy = new char[std::size_t(encoded.size()) + 1];
+    std::memcpy(copy, encoded.constData(), std::size_t(encoded.size()) + 1);
+    // A run with more files at work than slots leaves the rest to the failure paths.
+    for (auto &slot : g_named) {
+        char *expected = nullptr;
+        if (slot.compare_exchange_strong(expected, copy)) {
+            m_registered = copy;
+            return;
+        }
+    }
+    delete[] copy;
 }
 
 QString TemporaryFile::newName() const
@@ -55,7 +110,7 @@ bool TemporaryFile::open()
         // NewOnly: never take over a file that someone else has just made; a name that is
         // taken is tried again with another, any other failure is final.
         if (QFile::open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-            m_named = fileName();
+            setNamed(fileName());
             return true;
         }
         if (!exists())
@@ -97,7 +152,7 @@ QString TemporaryFile::replace()
         for (int attempt = 0; attempt < 16 && m_named.isEmpty(); ++attempt) {
             const QString name = newName();
             if (link(name))
-                m_named = name;
+                setNamed(name);
             else if (errno != EEXIST)
                 return QString::fromLocal8Bit(std::strerror(errno));
         }
@@ -112,7 +167,7 @@ QString TemporaryFile::replace()
     std::filesystem::rename(fsPath(m_named), fsPath(m_target), failure);
     if (failure)
         return QString::fromLocal8Bit(failure.message());
-    m_named.clear();
+    setNamed({});
     return {};
 }
 

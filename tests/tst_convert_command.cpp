@@ -2,6 +2,7 @@
 // against the bytes the window's own path (load, convert, write) gives for the same files.
 // Its option reading is called directly only for what a run cannot show.
 #include "cli/options.h"
+#include "cli/wildcards.h"
 #include "core/bitmap_file.h"
 #include "support.h"
 
@@ -11,6 +12,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#endif
 
 namespace {
 
@@ -130,8 +135,8 @@ private slots:
         QCOMPARE(parallel.exitCode, 1);
         QCOMPARE(parallel.errorLines, serial.errorLines);
         QCOMPARE(parallel.errorLines.size(), 6);
-        QVERIFY(
-            parallel.errorLines[1].startsWith("missing.jpg: cannot read picture: no such file"));
+        QVERIFY(parallel.errorLines[1].startsWith(
+            "varnello-convert: missing.jpg: cannot read picture"));
         QCOMPARE(parallel.errorLines.last(), QString("26 pictures: 21 converted, 5 failed"));
 
         const QStringList written = QDir(dir.filePath("serial")).entryList(QDir::Files);
@@ -190,6 +195,8 @@ private slots:
         row("missing folder", "-o nowhere/ a.bmp big.bmp", usage + "nowhere/: no such folder");
 
         row("older BIN is replaced", "a.bmp", "0 [a.BIN]");
+        row("one name but for letter case", "a.bmp A.bmp",
+            "1 [a.BIN] A.bmp: will not write A.BIN: a.bmp is converted into it too");
         row("two pictures, all converted", "a.bmp big.bmp",
             "0 [a.BIN big.BIN] 2 pictures converted");
         row("into folder, quiet", "-q -o out/ sub/../a.bmp big.bmp", "0 [out/a.BIN out/big.BIN]");
@@ -241,6 +248,7 @@ private slots:
         const QByteArray small = testing::encoded(testing::patternPicture(3, 2), "BMP");
         QVERIFY(testing::writeAll(dir.filePath("a.bmp"), small));
         QVERIFY(testing::writeAll(dir.filePath("l.bmp"), small));
+        QVERIFY(testing::writeAll(dir.filePath("A.bmp"), small));
         QVERIFY(testing::writeAll(dir.filePath("big.bmp"),
                                   testing::encoded(testing::patternPicture(9, 4), "BMP")));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
@@ -260,10 +268,82 @@ private slots:
         for (const QString &name : both.keys())
             if (before.value(name) != after.value(name))
                 changed << name;
-        const QString got = QStringLiteral("%1 [%2] %3")
-                                .arg(result.exitCode)
-                                .arg(changed.join(u' '), result.errorLines.value(0));
+        // Error lines start with the command's name, as Unix tools' do.
+        QString first = result.errorLines.value(0);
+        if (result.exitCode != 0)
+            QVERIFY2(first.startsWith(QStringLiteral("varnello-convert: ")), qPrintable(first));
+        if (result.exitCode == 1)
+            first = first.mid(18);
+        const QString got =
+            QStringLiteral("%1 [%2] %3").arg(result.exitCode).arg(changed.join(u' '), first);
         QCOMPARE(got.trimmed(), outcome);
+    }
+
+    // Where the shell leaves patterns to the program (Windows), it expands them as a Unix
+    // shell would; a pattern that matches nothing stays, so that its error names it.
+    void wildcardsExpandAsAShellWould_data()
+    {
+        QTest::addColumn<QString>("pictures");
+        QTest::addColumn<QString>("expanded");
+        QTest::newRow("no pattern") << "a.bmp -"
+                                    << "a.bmp -";
+        QTest::newRow("any name, letter case ignored") << "*.bmp"
+                                                       << "a.bmp B.BMP";
+        QTest::newRow("one letter, in a folder") << "sub/?.jpg"
+                                                 << "sub/c.jpg";
+        QTest::newRow("nothing matches") << "*.png x"
+                                         << "*.png x";
+    }
+
+    void wildcardsExpandAsAShellWould()
+    {
+        QFETCH(QString, pictures);
+        QFETCH(QString, expanded);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("sub/d.bmp"));
+        for (const char *name : {"a.bmp", "B.BMP", "sub/c.jpg", "sub/cc.jpg"})
+            QVERIFY(testing::writeAll(dir.filePath(name), "x"));
+        const QString was = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        const QStringList got = cli::expandWildcards(pictures.split(u' '));
+        QDir::setCurrent(was);
+        QCOMPARE(got.join(u' '), expanded);
+    }
+
+    // Interrupted or killed mid-run, the command leaves the BIN files it finished and no
+    // temporary file beside them.
+    void anInterruptedRunLeavesNoTemporary_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("Ctrl-C") << 2;
+        QTest::newRow("killed") << 9;
+    }
+
+    void anInterruptedRunLeavesNoTemporary()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("signals are sent the Unix way");
+#else
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        const QByteArray picture = testing::encoded(testing::patternPicture(1920, 1080), "JPEG");
+        QStringList pictures{"-q", "-j", "2"};
+        for (int i = 0; i < 40; ++i) {
+            pictures << QStringLiteral("p%1.jpg").arg(i);
+            QVERIFY(testing::writeAll(dir.filePath(pictures.last()), picture));
+        }
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(QStringLiteral(VARNELLO_CONVERT), pictures);
+        QVERIFY(process.waitForStarted());
+        QTRY_VERIFY(QDir(dir.path()).entryList({"*.BIN"}, QDir::Files).size() >= 2);
+        ::kill(pid_t(process.processId()), signal);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(QDir(dir.path()).entryList({"*~"}, QDir::Files | QDir::Hidden), QStringList());
+        for (const QString &bin : QDir(dir.path()).entryList({"*.BIN"}, QDir::Files))
+            QCOMPARE(QFileInfo(dir.filePath(bin)).size(), qint64(2 * 1920 * 1080));
+#endif
     }
 };
 
