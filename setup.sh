@@ -10,6 +10,7 @@ packages=(
     libbenchmark-dev            # the benchmarks in bench/
     fonts-ipafont-gothic        # Japanese text in the windows
     qt6-translations-l10n       # Qt's own dialogs and buttons in Japanese
+    qt6-l10n-tools              # lrelease, which compiles the translations
     xvfb xauth                  # running the real windows without a screen
     valgrind                    # proving that no output byte comes from unwritten memory
 )

@@ -8,6 +8,7 @@
 #include "cli/wildcards.h"
 #include "core/picture_loader.h"
 #include "core/temporary_file.h"
+#include "core/texts.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -151,13 +152,16 @@ int main(int argc, char *argv[])
     removeTemporariesWhenInterrupted();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnello-convert"));
+    // English unless the user's locale asks for Japanese.
+    if (QLocale().language() == QLocale::Japanese)
+        core::installTranslations(QLocale());
 
     const cli::Parsed parsed =
         cli::parseArguments(QCoreApplication::arguments(), QThread::idealThreadCount());
     const auto usageError = [](const QString &text) {
-        print(errors, QStringLiteral("varnello-convert: %1\n"
-                                     "Try 'varnello-convert --help' for more.\n")
-                          .arg(text));
+        print(errors,
+              QStringLiteral("varnello-convert: %1\n").arg(text) +
+                  QCoreApplication::translate("cli", "Try 'varnello-convert --help' for more.\n"));
         return cli::kUsageError;
     };
     switch (parsed.action) {

@@ -1,4 +1,5 @@
 #include "plan.h"
+#include "texts.h"
 
 #include "core/output_name.h"
 
@@ -45,7 +46,7 @@ bool endsWithSeparator(const QString &path)
 
 QString refusal(const QString &source, const QString &output, const QString &reason)
 {
-    return QStringLiteral("%1: will not write %2: %3").arg(source, output, reason);
+    return Texts::tr("%1: will not write %2: %3").arg(source, output, reason);
 }
 
 } // namespace
@@ -56,9 +57,9 @@ Plan planJobs(const Options &options)
     const auto usage = [](const QString &text) { return Plan{{}, text}; };
 
     if (options.pictures.count(kStandardStream.toString()) > 1)
-        return usage(QStringLiteral("standard input (-) can be read only once"));
+        return usage(Texts::tr("standard input (-) can be read only once"));
     if (!options.preview.isEmpty() && count > 1)
-        return usage(QStringLiteral("--preview takes one picture, but %1 were given").arg(count));
+        return usage(Texts::tr("--preview takes one picture, but %1 were given").arg(count));
 
     Placement placement = Placement::BesidePicture;
     if (options.output == kStandardStream)
@@ -66,19 +67,19 @@ Plan planJobs(const Options &options)
     else if (!options.output.isEmpty() && QFileInfo(options.output).isDir())
         placement = Placement::IntoFolder;
     else if (endsWithSeparator(options.output))
-        return usage(QStringLiteral("%1: no such folder").arg(options.output));
+        return usage(Texts::tr("%1: no such folder").arg(options.output));
     else if (!options.output.isEmpty())
         placement = Placement::IntoFile;
 
     const bool single =
         placement == Placement::IntoFile || placement == Placement::ToStandardOutput;
     if (single && count > 1)
-        return usage(QStringLiteral("-o %1 takes one picture, but %2 were given; to convert "
-                                    "several, give a folder that exists")
+        return usage(Texts::tr("-o %1 takes one picture, but %2 were given; to convert "
+                               "several, give a folder that exists")
                          .arg(options.output)
                          .arg(count));
     if (!single && options.pictures.contains(kStandardStream.toString()))
-        return usage(QStringLiteral("a picture from standard input needs -o FILE or -o -"));
+        return usage(Texts::tr("a picture from standard input needs -o FILE or -o -"));
 
     QSet<QString> sources;
     for (const QString &picture : options.pictures)
@@ -99,11 +100,11 @@ Plan planJobs(const Options &options)
                 // "pictures/" is a likelier slip than a two-letter name, and worth saying so.
                 job.refusal =
                     QFileInfo(source).isDir()
-                        ? QStringLiteral("%1: this is a folder; give the pictures in it, such as "
-                                         "%2*.jpg")
+                        ? Texts::tr("%1: this is a folder; give the pictures in it, such as "
+                                    "%2*.jpg")
                               .arg(source, endsWithSeparator(source) ? source : source + u'/')
-                        : QStringLiteral("%1: the name is too short to make a BIN name from "
-                                         "(fewer than three characters); use -o FILE")
+                        : Texts::tr("%1: the name is too short to make a BIN name from "
+                                    "(fewer than three characters); use -o FILE")
                               .arg(source);
                 plan.jobs.push_back(job);
                 continue;
@@ -116,12 +117,12 @@ Plan planJobs(const Options &options)
             if (path == kStandardStream)
                 return {};
             if (source != kStandardStream && core::wouldOverwriteSource(source, path))
-                return QStringLiteral("it is the picture itself");
+                return Texts::tr("it is the picture itself");
             for (const QString &id : identities(path)) {
                 if (sources.contains(id))
-                    return QStringLiteral("it is also given as a picture to convert");
+                    return Texts::tr("it is also given as a picture to convert");
                 if (const auto earlier = claimedBy.constFind(id); earlier != claimedBy.cend())
-                    return QStringLiteral("%1 is converted into it too").arg(*earlier);
+                    return Texts::tr("%1 is converted into it too").arg(*earlier);
             }
             return {};
         };
@@ -130,7 +131,7 @@ Plan planJobs(const Options &options)
         if (reason.isEmpty() && !job.preview.isEmpty()) {
             target = job.preview;
             reason = job.output != kStandardStream && identity(job.preview) == identity(job.output)
-                         ? QStringLiteral("the preview and the BIN file would be one file")
+                         ? Texts::tr("the preview and the BIN file would be one file")
                          : clash(job.preview);
         }
         if (!reason.isEmpty())

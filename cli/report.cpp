@@ -1,4 +1,5 @@
 #include "report.h"
+#include "texts.h"
 
 namespace cli {
 
@@ -9,14 +10,14 @@ bool showsProgress(bool stderrIsTerminal, bool quiet, std::size_t pictures)
 
 QString progressLine(std::size_t done, std::size_t total)
 {
-    return QStringLiteral("converting: %1 of %2").arg(done).arg(total);
+    return Texts::tr("converting: %1 of %2").arg(done).arg(total);
 }
 
 QString summaryLine(std::size_t total, std::size_t failed)
 {
     if (failed == 0)
-        return QStringLiteral("%1 pictures converted").arg(total);
-    return QStringLiteral("%1 pictures: %2 converted, %3 failed")
+        return Texts::tr("%1 pictures converted").arg(total);
+    return Texts::tr("%1 pictures: %2 converted, %3 failed")
         .arg(total)
         .arg(total - failed)
         .arg(failed);

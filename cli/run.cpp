@@ -1,4 +1,5 @@
 #include "run.h"
+#include "texts.h"
 
 #include "core/bitmap_file.h"
 #include "core/picture_loader.h"
@@ -17,34 +18,37 @@ namespace cli {
 
 namespace {
 
-const QString kStandardInput = QStringLiteral("standard input");
+QString standardInput()
+{
+    return Texts::tr("standard input");
+}
 
 core::Expected<core::PixelStore> readStandardInput()
 {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
-        return core::Error{core::Error::Kind::CannotRead, kStandardInput, in.errorString()};
+        return core::Error{core::Error::Kind::CannotRead, standardInput(), in.errorString()};
     QByteArray bytes;
     for (;;) {
         const QByteArray piece = in.read(qint64(1) << 20);
         if (in.error() != QFileDevice::NoError)
-            return core::Error{core::Error::Kind::CannotRead, kStandardInput, in.errorString()};
+            return core::Error{core::Error::Kind::CannotRead, standardInput(), in.errorString()};
         if (piece.isEmpty())
             break;
         if (bytes.size() + piece.size() > core::kMaxPictureFileBytes)
-            return core::Error{core::Error::Kind::CannotRead, kStandardInput,
-                               QStringLiteral("the picture is too large")};
+            return core::Error{core::Error::Kind::CannotRead, standardInput(),
+                               Texts::tr("the picture is too large")};
         bytes += piece;
     }
     if (bytes.isEmpty())
-        return core::Error{core::Error::Kind::CannotRead, kStandardInput,
-                           QStringLiteral("nothing came in")};
-    return core::decodePicture(bytes, kStandardInput);
+        return core::Error{core::Error::Kind::CannotRead, standardInput(),
+                           Texts::tr("nothing came in")};
+    return core::decodePicture(bytes, standardInput());
 }
 
 core::Expected<void> writeStandardOutput(std::span<const std::uint8_t> bin)
 {
-    const QString name = QStringLiteral("standard output");
+    const QString name = Texts::tr("standard output");
     QFile out;
     if (!out.open(stdout, QIODevice::WriteOnly))
         return core::Error{core::Error::Kind::CannotWrite, name, out.errorString()};
@@ -67,11 +71,11 @@ QString runJob(const Job &job, const RunSettings &settings, core::BinBuffer &bin
         return loaded.error().toString();
     core::PixelStore &picture = loaded.value();
 
-    const QString name = job.source == kStandardStream ? kStandardInput : job.source;
+    const QString name = job.source == kStandardStream ? standardInput() : job.source;
     if (const auto limit = settings.maxSize;
         limit && (picture.width() > limit->width() || picture.height() > limit->height()))
-        return QStringLiteral("%1: too large: the picture is %2 x %3 pixels, --max-size allows "
-                              "%4 x %5")
+        return Texts::tr("%1: too large: the picture is %2 x %3 pixels, --max-size allows "
+                         "%4 x %5")
             .arg(name)
             .arg(picture.width())
             .arg(picture.height())
@@ -82,7 +86,7 @@ QString runJob(const Job &job, const RunSettings &settings, core::BinBuffer &bin
         core::binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
     const auto outOfMemory = [&] {
         return core::Error{core::Error::Kind::OutOfMemory, name,
-                           QStringLiteral("%1 bytes are needed for the BIN file").arg(bytes)}
+                           Texts::tr("%1 bytes are needed for the BIN file").arg(bytes)}
             .toString();
     };
     if (bytes > bin.max_size())

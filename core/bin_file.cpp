@@ -1,6 +1,7 @@
 #include "bin_file.h"
 
 #include "temporary_file.h"
+#include "texts.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
@@ -21,7 +22,7 @@ QString writeFailure(QFileDevice &file)
     if (file.error() == QFileDevice::NoError)
         file.flush();
     if (file.error() == QFileDevice::NoError)
-        return QStringLiteral("not all bytes could be written");
+        return Texts::tr("not all bytes could be written");
     return file.errorString();
 }
 
@@ -49,12 +50,12 @@ Expected<void> writeSynced(const QString &path, std::span<const std::uint8_t> bi
 Expected<void> writeUnsynced(const QString &path, std::span<const std::uint8_t> bin)
 {
     if (path.isEmpty())
-        return cannotWrite(path, QStringLiteral("no file name was given"));
+        return cannotWrite(path, Texts::tr("no file name was given"));
     const QFileInfo given(path);
     const QString target = given.isSymLink() && given.exists() ? given.canonicalFilePath() : path;
     const QFileInfo existing(target);
     if (existing.exists() && !existing.isDir() && !existing.isWritable())
-        return cannotWrite(path, QStringLiteral("the existing file is not writable"));
+        return cannotWrite(path, Texts::tr("the existing file is not writable"));
 
     TemporaryFile temp(target);
     if (!temp.open())

@@ -1,4 +1,5 @@
 #include "bitmap_file.h"
+#include "texts.h"
 
 #include <QImageWriter>
 #include <QSaveFile>
@@ -8,7 +9,7 @@ namespace core {
 Expected<void> saveBitmap(const QString &path, const PixelStore &picture)
 {
     if (picture.isNull())
-        return Error{Error::Kind::CannotWrite, path, QStringLiteral("there is no picture")};
+        return Error{Error::Kind::CannotWrite, path, Texts::tr("there is no picture")};
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -1,4 +1,5 @@
 #include "bmp_decoder.h"
+#include "texts.h"
 
 #include "picture_limits.h"
 
@@ -97,15 +98,17 @@ Error refusal(const QString &name, const QString &reason)
 
 QString endsEarly(std::int64_t size, std::int64_t needed)
 {
-    return QStringLiteral("the file ends after %1 bytes, but its header describes %2")
+    return Texts::tr("the file ends after %1 bytes, but its header describes %2")
         .arg(size)
         .arg(needed);
 }
 
 QString maskName(std::size_t channel)
 {
-    static const char *const names[] = {"red", "green", "blue"};
-    return QString::fromLatin1(names[channel]);
+    static const char *const names[] = {QT_TRANSLATE_NOOP("core", "red"),
+                                        QT_TRANSLATE_NOOP("core", "green"),
+                                        QT_TRANSLATE_NOOP("core", "blue")};
+    return Texts::tr(names[channel]);
 }
 
 // The header, checked far enough that decoding it can no longer fail but for memory. A file
@@ -113,7 +116,7 @@ QString maskName(std::size_t channel)
 Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPicture &wrapped)
 {
     const std::int64_t size = file.size();
-    const QString headerCut = QStringLiteral("the file ends inside its BMP header");
+    const QString headerCut = Texts::tr("the file ends inside its BMP header");
     if (size < 18)
         return refusal(name, headerCut);
     const Reader in(file);
@@ -121,8 +124,8 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
     // 12: OS/2 1.x; 16 and 64: OS/2 2.x; the others Windows' successive versions.
     static constexpr std::uint32_t known[] = {12, 16, 40, 52, 56, 64, 108, 124};
     if (std::find(std::begin(known), std::end(known), headerSize) == std::end(known))
-        return refusal(name, QStringLiteral("a BMP info header of %1 bytes is not a layout this "
-                                            "program knows")
+        return refusal(name, Texts::tr("a BMP info header of %1 bytes is not a layout this "
+                                       "program knows")
                                  .arg(headerSize));
     const std::int64_t headerEnd = 14 + std::int64_t(headerSize);
     if (size < headerEnd)
@@ -164,7 +167,7 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
         break;
     case 3:
         if (os2v2)
-            return refusal(name, QStringLiteral("an OS/2 Huffman-coded BMP is not supported"));
+            return refusal(name, Texts::tr("an OS/2 Huffman-coded BMP is not supported"));
         layout.coding = Coding::Fields;
         masksEnd = headerSize == 40 ? headerEnd + 12 : headerEnd;
         break;
@@ -176,8 +179,8 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
         [[fallthrough]];
     case 5:
         if (layout.dataOffset < headerEnd)
-            return refusal(name, QStringLiteral("the picture data of the BMP starts inside its "
-                                                "header"));
+            return refusal(name, Texts::tr("the picture data of the BMP starts inside its "
+                                           "header"));
         if (layout.dataOffset >= size)
             return refusal(name, endsEarly(size, layout.dataOffset + 1));
         wrapped.embedded = file.mid(qsizetype(layout.dataOffset));
@@ -190,45 +193,44 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
     case 11:
     case 12:
     case 13:
-        return refusal(name, QStringLiteral("a BMP with CMYK colours is not supported"));
+        return refusal(name, Texts::tr("a BMP with CMYK colours is not supported"));
     default:
         return refusal(
-            name,
-            QStringLiteral("a BMP with compression method %1 is not supported").arg(compression));
+            name, Texts::tr("a BMP with compression method %1 is not supported").arg(compression));
     }
 
     const int bits = layout.bits;
     const bool plainBits =
         bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     if (layout.coding == Coding::Plain && bits == 64)
-        return refusal(name, QStringLiteral("a BMP of 64 bits a pixel is not supported"));
+        return refusal(name, Texts::tr("a BMP of 64 bits a pixel is not supported"));
     if (!plainBits)
-        return refusal(name, QStringLiteral("a BMP of %1 bits a pixel is not valid").arg(bits));
+        return refusal(name, Texts::tr("a BMP of %1 bits a pixel is not valid").arg(bits));
     if ((layout.coding == Coding::Rle8 && bits != 8) ||
         (layout.coding == Coding::Rle4 && bits != 4) ||
         (layout.coding == Coding::Rle24 && bits != 24))
-        return refusal(name, QStringLiteral("run-length coding is not valid for a BMP of %1 bits "
-                                            "a pixel")
+        return refusal(name, Texts::tr("run-length coding is not valid for a BMP of %1 bits "
+                                       "a pixel")
                                  .arg(bits));
     if (layout.coding == Coding::Fields && bits != 16 && bits != 32)
-        return refusal(name, QStringLiteral("channel masks are not valid for a BMP of %1 bits "
-                                            "a pixel")
+        return refusal(name, Texts::tr("channel masks are not valid for a BMP of %1 bits "
+                                       "a pixel")
                                  .arg(bits));
     if (layout.width <= 0 || layout.rows == 0)
-        return refusal(name, QStringLiteral("a BMP of %1 x %2 pixels holds no picture")
-                                 .arg(layout.width)
-                                 .arg(height));
+        return refusal(
+            name,
+            Texts::tr("a BMP of %1 x %2 pixels holds no picture").arg(layout.width).arg(height));
     if (layout.topDown && layout.coding != Coding::Plain && layout.coding != Coding::Fields)
-        return refusal(name, QStringLiteral("a BMP with rows from the top cannot be run-length "
-                                            "coded"));
+        return refusal(name, Texts::tr("a BMP with rows from the top cannot be run-length "
+                                       "coded"));
     if (const QString tooLarge = sizeRefusal(layout.width, layout.rows); !tooLarge.isEmpty())
         return refusal(name, tooLarge);
 
     if (size < masksEnd)
         return refusal(name, headerCut);
     if (layout.dataOffset < headerEnd)
-        return refusal(name, QStringLiteral("the picture data of the BMP starts inside its "
-                                            "header"));
+        return refusal(name, Texts::tr("the picture data of the BMP starts inside its "
+                                       "header"));
     if (layout.dataOffset > size)
         return refusal(name, endsEarly(size, layout.dataOffset));
 
@@ -238,13 +240,13 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
                 in.u32(headerEnd == masksEnd ? 54 + 4 * std::int64_t(c) : headerEnd + 4 * c);
             const std::uint32_t run = mask >> std::countr_zero(mask | 0x80000000u);
             if ((run & (run + 1)) != 0)
-                return refusal(name, QStringLiteral("the %1 mask of the BMP (0x%2) is not one "
-                                                    "run of bits")
+                return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) is not one "
+                                               "run of bits")
                                          .arg(maskName(c))
                                          .arg(mask, 0, 16));
             if (bits == 16 && mask > 0xFFFF)
-                return refusal(name, QStringLiteral("the %1 mask of the BMP (0x%2) reaches past "
-                                                    "the 16 bits of a pixel")
+                return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) reaches past "
+                                               "the 16 bits of a pixel")
                                          .arg(maskName(c))
                                          .arg(mask, 0, 16));
             layout.masks[c] = mask;
@@ -362,8 +364,8 @@ Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layo
     const auto dataEnds = [&]() -> Expected<void> {
         if (row >= layout.rows || (row == layout.rows - 1 && x >= width))
             return {};
-        return refusal(name, QStringLiteral("the run-length pixel data ends before its last row "
-                                            "(the file is incomplete)"));
+        return refusal(name, Texts::tr("the run-length pixel data ends before its last row "
+                                       "(the file is incomplete)"));
     };
 
     seekRow();
@@ -431,7 +433,7 @@ Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name)
     picture.pixels = QImage(int(layout.width), int(layout.rows), QImage::Format_RGB32);
     if (picture.pixels.isNull())
         return Error{Error::Kind::OutOfMemory, name,
-                     QStringLiteral("the picture does not fit into memory")};
+                     Texts::tr("the picture does not fit into memory")};
     const auto decoded = layout.coding == Coding::Plain || layout.coding == Coding::Fields
                              ? decodePlain(file, name, layout, picture.pixels)
                              : decodeRle(file, name, layout, picture.pixels);

@@ -1,4 +1,5 @@
 #include "conversion.h"
+#include "texts.h"
 
 #include <bit>
 #include <cstring>
@@ -113,7 +114,7 @@ Expected<BinBuffer> allocateBinBuffer(std::uint64_t bytes)
     const auto outOfMemory = [&] {
         return Error{Error::Kind::OutOfMemory,
                      {},
-                     QStringLiteral("%1 bytes of memory are needed for the BIN data").arg(bytes)};
+                     Texts::tr("%1 bytes of memory are needed for the BIN data").arg(bytes)};
     };
     if (bytes > BinBuffer().max_size() || bytes > std::numeric_limits<std::size_t>::max())
         return outOfMemory();

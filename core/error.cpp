@@ -1,4 +1,5 @@
 #include "error.h"
+#include "texts.h"
 
 namespace core {
 
@@ -7,16 +8,16 @@ QString Error::toString() const
     QString what;
     switch (kind) {
     case Kind::CannotRead:
-        what = QStringLiteral("cannot read picture");
+        what = Texts::tr("cannot read picture");
         break;
     case Kind::CannotWrite:
-        what = QStringLiteral("cannot write file");
+        what = Texts::tr("cannot write file");
         break;
     case Kind::OutOfMemory:
-        what = QStringLiteral("not enough memory");
+        what = Texts::tr("not enough memory");
         break;
     case Kind::NothingConverted:
-        what = QStringLiteral("nothing has been converted yet");
+        what = Texts::tr("nothing has been converted yet");
         break;
     }
     QString line = path.isEmpty() ? what : path + QStringLiteral(": ") + what;

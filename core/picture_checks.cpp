@@ -1,4 +1,5 @@
 #include "picture_checks.h"
+#include "texts.h"
 
 #include <cstdint>
 #include <cstring>
@@ -21,8 +22,8 @@ QString jpegShortfall(const QByteArray &file)
     if (n < 2 || d[0] != 0xFF || d[1] != 0xD8)
         return {};
 
-    const QString cut = QStringLiteral("the JPEG data ends before its end marker (the file is "
-                                       "incomplete)");
+    const QString cut = Texts::tr("the JPEG data ends before its end marker (the file is "
+                                  "incomplete)");
     std::size_t i = 2;
     for (;;) {
         // Find the next marker; anything between segments is skipped, as decoders do.
@@ -77,7 +78,7 @@ QString pngShortfall(const QByteArray &file)
             return {};
         at += 12 + length;
     }
-    return QStringLiteral("the PNG data ends before its end chunk (the file is incomplete)");
+    return Texts::tr("the PNG data ends before its end chunk (the file is incomplete)");
 }
 
 QSize gifScreenSize(const QByteArray &file)
@@ -91,8 +92,8 @@ QString gifShortfall(const QByteArray &file)
 {
     if (file.size() < 13 || !(file.startsWith("GIF87a") || file.startsWith("GIF89a")))
         return {};
-    const QString cut = QStringLiteral("the GIF data ends inside its picture (the file is "
-                                       "incomplete)");
+    const QString cut = Texts::tr("the GIF data ends inside its picture (the file is "
+                                  "incomplete)");
     const qsizetype n = file.size();
     const auto byte = [&](qsizetype at) { return std::uint8_t(file[at]); };
     // Size of a colour table that a flags byte announces.

@@ -1,4 +1,5 @@
 #include "picture_loader.h"
+#include "texts.h"
 
 #include "bmp_decoder.h"
 #include "picture_checks.h"
@@ -16,7 +17,7 @@ QString sizeRefusal(std::int64_t width, std::int64_t height)
 {
     if (width * height <= kMaxPicturePixels)
         return {};
-    return QStringLiteral("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
+    return Texts::tr("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
 }
 
 namespace {
@@ -51,15 +52,16 @@ Expected<QImage> readWithQt(const QByteArray &bytes, const QString &name,
 
     const QByteArray format = reader.format();
     if (!only.isEmpty() && format != only)
-        return cannotRead(name, QStringLiteral("the %1 picture inside the BMP cannot be read")
+        return cannotRead(name, Texts::tr("the %1 picture inside the BMP cannot be read")
                                     .arg(QString::fromLatin1(only.toUpper())));
     if (format.isEmpty())
-        return cannotRead(name, QStringLiteral("not a picture in a format this program reads"));
+        return cannotRead(name, Texts::tr("not a picture in a format this program reads"));
     // Only the formats a user of this tool meets; other Qt plugins may come and go with the
     // machine, and each one is more decoder code that a hostile file can reach.
     if (format != "jpeg" && format != "png" && format != "gif")
-        return cannotRead(name, QStringLiteral("%1 pictures are not supported")
-                                    .arg(QString::fromLatin1(format.toUpper())));
+        return cannotRead(
+            name,
+            Texts::tr("%1 pictures are not supported").arg(QString::fromLatin1(format.toUpper())));
 
     const QString shortfall = format == "jpeg"  ? jpegShortfall(bytes)
                               : format == "png" ? pngShortfall(bytes)
@@ -116,8 +118,8 @@ Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
     PixelStore store(image);
     if (store.isNull())
         return Error{Error::Kind::OutOfMemory, name,
-                     QStringLiteral("the picture does not fit "
-                                    "into memory")};
+                     Texts::tr("the picture does not fit "
+                               "into memory")};
     return store;
 }
 
@@ -130,17 +132,16 @@ Expected<PixelStore> loadPicture(const QString &path)
 {
     const QFileInfo info(path);
     if (path.isEmpty())
-        return cannotRead(path, QStringLiteral("no file name was given"));
+        return cannotRead(path, Texts::tr("no file name was given"));
     if (!info.exists())
-        return cannotRead(path, QStringLiteral("no such file"));
+        return cannotRead(path, Texts::tr("no such file"));
     if (info.isDir())
-        return cannotRead(path, QStringLiteral("this is a folder, not a picture file"));
+        return cannotRead(path, Texts::tr("this is a folder, not a picture file"));
     // Devices and pipes could feed the reader without end.
     if (!info.isFile())
-        return cannotRead(path, QStringLiteral("this is not a regular file"));
+        return cannotRead(path, Texts::tr("this is not a regular file"));
     if (info.size() > kMaxPictureFileBytes)
-        return cannotRead(path,
-                          QStringLiteral("the file is too large (%1 bytes)").arg(info.size()));
+        return cannotRead(path, Texts::tr("the file is too large (%1 bytes)").arg(info.size()));
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -155,11 +156,11 @@ Expected<PixelStore> loadPicture(const QString &path)
         if (piece.isEmpty())
             break;
         if (bytes.size() + piece.size() > kMaxPictureFileBytes)
-            return cannotRead(path, QStringLiteral("the file is too large"));
+            return cannotRead(path, Texts::tr("the file is too large"));
         bytes += piece;
     }
     if (bytes.isEmpty())
-        return cannotRead(path, QStringLiteral("the file is empty"));
+        return cannotRead(path, Texts::tr("the file is empty"));
     return decodePicture(bytes, path);
 }
 

@@ -1,4 +1,5 @@
 #include "temporary_file.h"
+#include "texts.h"
 
 #include "fs_path.h"
 
@@ -116,7 +117,7 @@ bool TemporaryFile::open()
         if (!exists())
             return false;
     }
-    setErrorString(QStringLiteral("no free name for a temporary file"));
+    setErrorString(Texts::tr("no free name for a temporary file"));
     return false;
 }
 
@@ -157,7 +158,7 @@ QString TemporaryFile::replace()
                 return QString::fromLocal8Bit(std::strerror(errno));
         }
         if (m_named.isEmpty())
-            return QStringLiteral("no free name for a temporary file");
+            return Texts::tr("no free name for a temporary file");
     }
 #endif
     close();

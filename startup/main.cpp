@@ -1,6 +1,7 @@
 // The start-up procedure of Module1: show the splash window and let the windows' events run
 // the program from there.
 #include "core/picture_loader.h"
+#include "core/texts.h"
 #include "frm_splash.h"
 #include "main_window/form1.h"
 #include "module1.h"
@@ -8,10 +9,8 @@
 #include "platform/qt_services.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
-#include <QTranslator>
 
 int main(int argc, char *argv[])
 {
@@ -21,12 +20,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationDisplayName(QString());
     // A Japanese face for all text, at the size Japanese dialogs are laid out for.
     QApplication::setFont(platform::japaneseFont(9, false));
-    // The windows speak Japanese whatever the desktop's language, so Qt's own dialogs and
-    // buttons should too; without the translations they stay in English.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    // The windows speak Japanese whatever the desktop's language, so the reasons the program
+    // gives and Qt's own dialogs and buttons should too.
+    core::installTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
 
     platform::QtServices qt;
     const platform::Services services = qt.services();

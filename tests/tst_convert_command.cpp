@@ -26,13 +26,18 @@ struct Result
     QStringList errorLines;
 };
 
-// An argument ">FILE" sends standard output there.
+// In an English locale unless a first argument "LANG=..." says otherwise; a last argument
+// ">FILE" sends standard output there.
 Result runConvert(QStringList arguments, const QString &folder, const QByteArray &input = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char *name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
         environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("LANG"), arguments.value(0).startsWith(u"LANG=")
+                                                   ? arguments.takeFirst().mid(5)
+                                                   : QStringLiteral("C.UTF-8"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(folder);
     if (!arguments.isEmpty() && arguments.last().startsWith(u'>'))
@@ -210,6 +215,8 @@ private slots:
             "1 [] nowhere/x.BIN: cannot write file: No such file or directory");
         row("preview not written", "--preview nowhere/p.bmp a.bmp",
             "1 [a.BIN] nowhere/p.bmp: cannot write file: No such file or directory");
+        row("in a Japanese locale", "LANG=ja_JP.UTF-8 nope.jpg",
+            "1 [] nope.jpg: 画像を読み込めません: ファイルがありません");
         row("nothing on standard input", "-o - -",
             "1 [] standard input: cannot read picture: nothing came in");
 #ifdef Q_OS_LINUX

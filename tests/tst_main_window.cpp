@@ -1,6 +1,7 @@
 // The main window and its commands, driven through the menu, the toolbar and the keyboard,
 // with a scripted file dialog and real files: what the user sees (caption, labels, canvas,
 // messages) and what lands on the disk.
+#include "core/texts.h"
 #include "main_window/form1.h"
 #include "startup/module1.h"
 #include "support.h"
@@ -109,7 +110,7 @@ class tst_MainWindow : public QObject
             files << (m_made.contains(name) ? name : name + heldBy(name));
         QStringList said;
         for (const auto &[text, title] : m_fakes.messageBox.shown)
-            said << title + ": " + text.section('\n', 0, 1);
+            said << title + ": " + text;
         return QStringLiteral("%1 | %2 | %3 %4 | %5 | %6 | %7")
             .arg(QFileInfo(source).fileName(), m_form->Label1->text().trimmed(),
                  m_form->Label2->text(), m_form->Label3->text(), shows, files.join(' '),
@@ -119,6 +120,9 @@ class tst_MainWindow : public QObject
     }
 
 private slots:
+    // As the program does: its windows speak Japanese whatever the desktop's language.
+    void initTestCase() { QVERIFY(core::installTranslations(QLocale(QLocale::Japanese))); }
+
     void init()
     {
         m_fakes = {};
@@ -139,7 +143,8 @@ private slots:
 
     // The file commands, each row a script and what it leaves: the caption's file, the
     // status, the size labels, what the canvas shows, the folder's files (a written file
-    // "=" the picture it holds) and the messages, first two lines; blanks run together.
+    // "=" the picture it holds) and the messages; blanks run together. The messages are
+    // Japanese throughout, the reasons the program gives too; the system's are its own.
     void commands_data()
     {
         QTest::addColumn<QString>("files");
@@ -154,6 +159,8 @@ private slots:
         const QString onSource =
             "警告: 開いている画像ファイルには保存できません。別の名前を指定してください。 ";
         const QString done = "通知: 自動処理が終了しました。";
+        const QString notAPicture = " (このプログラムが読める形式の画像ではありません)";
+        const QString aFolder = " (ファイルではなくディレクトリを参照しています)";
         const QString tooLarge = "警告: 画像サイズオーバーです。処理を中断します。";
 
         // The BIN file holds the last conversion, which need not be the picture on show; the
@@ -165,23 +172,26 @@ private slots:
         row("BIN before any conversion", "", "mnuasav:x.BIN",
             "| | | blank | | 警告: 変換されていません。先に変換してください。");
         row("not a picture", "a.bmp:20x10 n.bmp:text", "mnuopn:a.bmp mnuopn:n.bmp",
-            "a.bmp | | X=20 Y=10 | loaded | a.bmp n.bmp | " + cannotLoad + "n.bmp");
+            "a.bmp | | X=20 Y=10 | loaded | a.bmp n.bmp | " + cannotLoad + "n.bmp" + notAPicture);
         row("missing", "a.bmp:20x10", "mnuopn:a.bmp mnuopn:gone.jpg",
-            "a.bmp | | X=20 Y=10 | loaded | a.bmp | " + cannotLoad + "gone.jpg");
+            "a.bmp | | X=20 Y=10 | loaded | a.bmp | " + cannotLoad +
+                "gone.jpg (ファイルがありません)");
         for (const char *entry : {"mnuopn", "mnuasav", "mnussav", "mnubat"})
             QTest::addRow("%s cancelled", entry)
                 << "a.bmp:30x20" << QStringLiteral("mnuopn:a.bmp mnucnv %1:").arg(entry)
                 << "a.bmp | 変換完了!! | X=30 Y=20 | preview | a.bmp |";
         for (const char *entry : {"mnuasav", "mnussav"}) {
-            const auto failed = [&](const char *target, const QString &warning) {
+            const auto failed = [&](const char *target, const QString &warning,
+                                    const QString &reason) {
                 QTest::addRow("%s into %s", entry, target)
                     << "a.bmp:4x4 f.BIN:dir"
                     << QStringLiteral("mnuopn:a.bmp mnucnv %1:%2").arg(entry, target)
-                    << "a.bmp | 変換完了!! | X=4 Y=4 | preview | a.bmp f.BIN | " + warning + target;
+                    << "a.bmp | 変換完了!! | X=4 Y=4 | preview | a.bmp f.BIN | " + warning +
+                           target + reason;
             };
-            failed("no/x.BIN", cannotSave);
-            failed("f.BIN", cannotSave);
-            failed("a.bmp", onSource);
+            failed("no/x.BIN", cannotSave, " (そのようなファイルやディレクトリはありません)");
+            failed("f.BIN", cannotSave, aFolder);
+            failed("a.bmp", onSource, "");
         }
 
         // A batch run writes a BIN file beside each picture, named by its last three
@@ -211,7 +221,7 @@ private slots:
             "mnubat:a.bmp+b.bmp+c.bmp",
             "a.bmp | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp "
             "| " +
-                cannotLoad + "b.bmp");
+                cannotLoad + "b.bmp" + notAPicture);
         row("batch, second not converted", "a.bmp:5x5 b.bmp:5x6 c.bmp:5x5",
             "mnubat:a.bmp+b.bmp+c.bmp",
             "b.bmp | | X=5 Y=6 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp | 警告: "
@@ -219,7 +229,7 @@ private slots:
         row("batch, output blocked", "a.bmp:5x5 b.bmp:5x5 b.BIN:dir c.bmp:5x5",
             "mnubat:a.bmp+b.bmp+c.bmp",
             "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.BIN b.bmp c.bmp | " +
-                cannotSave + "b.BIN");
+                cannotSave + "b.BIN" + aFolder);
         row("batch, a picture named like its output", "s.BIN:8x8", "mnubat:s.BIN",
             "s.BIN | 変換完了!! | X=8 Y=8 | loaded | s.BIN | 警告: "
             "出力ファイルが元の画像ファイルと同じため、処理を中断します。 s.BIN");
