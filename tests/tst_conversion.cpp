@@ -1,6 +1,7 @@
 // The 65K-colour encoding and the pass that applies it to a picture, checked against the
 // encoding written from its definition: two bytes low first of the 5-6-5 word, and a preview
-// that fills the dropped bits with ones unless the channel truncates to zero.
+// that fills the dropped bits with ones unless the channel truncates to zero. Other widths,
+// and the rows reported as they finish, are the window's and the command line's tests' part.
 #include "support.h"
 
 #include <QTest>
@@ -71,31 +72,6 @@ private slots:
                     picture.pixel(x, y) != shown)
                     QFAIL(qPrintable(QStringLiteral("colour %1").arg(c, 6, 16, QLatin1Char('0'))));
             }
-    }
-
-    // Widths around the vector lengths catch a loop that mishandles its tail; every row is
-    // reported, in order, so that a window can show progress.
-    void everyWidthConvertsWhole_data()
-    {
-        QTest::addColumn<int>("width");
-        for (int width : {1, 7, 8, 9, 15, 17, 31, 33, 65})
-            QTest::addRow("width %d", width) << width;
-    }
-
-    void everyWidthConvertsWhole()
-    {
-        QFETCH(int, width);
-        const QImage pattern = testing::patternPicture(width, 3);
-        core::PixelStore picture(pattern);
-        QList<int> rows;
-        const auto bin = core::convertPicture(picture, true, [&](int y) { rows << y; }).value();
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bin.data()), qsizetype(bin.size())),
-                 testing::expectedBin(pattern));
-        QCOMPARE(rows, (QList<int>{0, 1, 2}));
-        for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < width; ++x)
-                QCOMPARE(picture.pixel(x, y),
-                         core::quantise(core::fromQRgb(pattern.pixel(x, y))).preview);
     }
 };
 
