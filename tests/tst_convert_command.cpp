@@ -2,6 +2,7 @@
 // against the bytes the window's own path (load, convert, write) gives for the same files.
 // Its option reading is called directly only for what a run cannot show.
 #include "cli/options.h"
+#include "cli/report.h"
 #include "cli/wildcards.h"
 #include "core/bitmap_file.h"
 #include "support.h"
@@ -152,6 +153,16 @@ private slots:
             QCOMPARE(bin, testing::readAll(dir.filePath("serial/" + name)));
             QCOMPARE(bin, testing::binOf(dir.filePath(name.left(3) + ".jpg")));
         }
+    }
+
+    // The progress line is for a person watching a long run: on a terminal, not --quiet, from
+    // 20 pictures on.
+    void progressIsShownOnlyWhereItHelps()
+    {
+        QVERIFY(cli::showsProgress(true, false, 20));
+        QVERIFY(!cli::showsProgress(false, false, 20));
+        QVERIFY(!cli::showsProgress(true, true, 20));
+        QVERIFY(!cli::showsProgress(true, false, 19));
     }
 
     // What the command cannot show from outside: that --sync asks for writes that survive a

@@ -256,7 +256,7 @@ private slots:
 
         for (const char *name :
              {"pictures/jpeg_baseline.jpg", "pictures/jpeg_progressive.jpg",
-              "pictures/png_alpha.png", "pictures/gif_two_colours.gif", "bmpsuite/g/rgb24.bmp",
+              "pictures/png_alpha.png", "pictures/gif_gradient_48x32.gif", "bmpsuite/g/rgb24.bmp",
               "bmpsuite/g/pal4.bmp", "bmpsuite/g/pal8rle.bmp", "bmpsuite/g/pal4rle.bmp"}) {
             const QByteArray whole = testing::readAll(corpus(QString::fromLatin1(name)));
             for (const int tenths : {2, 5, 9})
