@@ -263,6 +263,7 @@ private slots:
         QCOMPARE(form().windowTitle(), QStringLiteral("65ｋ色Varnello"));
         QCOMPARE(QDir::currentPath(), QDir(m_dir->path()).canonicalPath());
         QCOMPARE(form().frameGeometry(), form().screen()->geometry());
+        QCOMPARE(form().Toolbar1->width(), form().centralWidget()->width());
         QImage background(320, 240, QImage::Format_RGB32);
         background.fill(form().Picture1->palette().color(QPalette::Button));
         form().mnucnv->trigger();

@@ -69,6 +69,7 @@ private slots:
         int handedOver = 0;
         QPointer<frmSplash> splash = new frmSplash(m_fakes.services(), [&] { ++handedOver; });
         QCOMPARE(splash->Timer1.interval(), 500);
+        QCOMPARE(splash->size(), QSize(375 + 4, 222 + 4)); // its design, and a raised edge
         QCOMPARE(splash->lblVersion->text(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ 2.10.3"));
         const int ticks = warning.isEmpty() ? 4 : 1;
         for (int tick = 1; tick <= ticks; ++tick) {
