@@ -7,10 +7,15 @@
 #include "platform/qt_services.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QTranslator>
+
+#include <cstdio>
+#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -26,6 +31,21 @@ int main(int argc, char *argv[])
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    // `varnello FILE`, as a file manager's "Open with" runs it.
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A picture to open."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("varnello: give one picture at most\n", stderr);
+        return 1;
+    }
+    // Made full now: the main window moves the current folder to the program's own.
+    const std::optional<QString> given =
+        files.isEmpty() ? std::nullopt
+                        : std::optional<QString>(QFileInfo(files.front()).absoluteFilePath());
+
     platform::QtServices qt;
     const platform::Services services = qt.services();
     Module1 module1;
@@ -35,6 +55,8 @@ int main(int argc, char *argv[])
         form1 = new Form1(services, module1);
         form1->show();
         form1->repaint();
+        if (given)
+            form1->OPEN(given);
     });
     splash->show();
     splash->repaint();

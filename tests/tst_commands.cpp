@@ -158,6 +158,23 @@ private slots:
                  QStringLiteral("警告: 画像ファイルを読み込めませんでした。\n") + path(name));
     }
 
+    // varnello FILE: as if FILE had been chosen in OPEN's dialog, which does not show.
+    void aPictureGivenToTheProgram()
+    {
+        form().AutoFlag = 1;
+        const QString given = picture("a.bmp", 12, 8);
+        const QString caption = QStringLiteral("65ｋ色Varnello(") + given + ")";
+        form().OPEN(given);
+        QCOMPARE(form().windowTitle() + ' ' + form().Label2->text() + form().Label3->text(),
+                 caption + " X=12Y=8");
+        QCOMPARE(form().AutoFlag, std::int16_t(0));
+        form().OPEN(path("gone.jpg"));
+        QCOMPARE(said(),
+                 QStringLiteral("警告: 画像ファイルを読み込めませんでした。\n") + path("gone.jpg"));
+        QCOMPARE(form().windowTitle(), caption);
+        QVERIFY(dialog().requests.isEmpty());
+    }
+
     void cancelledDialogsChangeNothing_data()
     {
         QTest::addColumn<QString>("entry");
