@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, unpacks it into a scratch root as dpkg would
 # lay it out, and checks what only the package can get wrong: a command that runs from there,
-# the desktop entry, the icons, the manual pages, the licence, the README, the dependencies,
-# and lintian's verdict where lintian is installed.
+# the desktop entry, the icons, the manual pages, the licence, the AppStream data, the README,
+# the dependencies, and lintian's verdict where lintian is installed.
 #   test_package.sh BUILD_FOLDER VERSION with-window|without-window
 set -euo pipefail
 source_dir=$(dirname "$0")/..
@@ -30,6 +30,10 @@ desktop=$root/usr/share/applications/varnello.desktop
 grep -qx 'Name=65ｋ色Varnello' "$desktop" || fail "the desktop entry lacks the program's name"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop entry"
+fi
+# Also finds the desktop entry that the AppStream data names.
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate-tree --no-net "$root" || fail "AppStream data"
 fi
 holder=$(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")
 grep -qx "Copyright: $holder" "$root/usr/share/doc/varnello/copyright" || fail "copyright file"
