@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -61,6 +62,9 @@ public:
 
     // The conversion pass over the canvas into BinBuf.
     void CONV();
+    // Opens a picture: the one given by its full path, as if it had been chosen in the dialog
+    // (`varnello FILE`), or else the one the user chooses.
+    void OPEN(const std::optional<QString> &given = std::nullopt);
 
     // Where CONV gets a new BinBuf; tests put a failing one here.
     using BinAllocator = std::function<core::Expected<core::BinBuffer>(std::uint64_t bytes)>;
@@ -93,7 +97,6 @@ private:
 
     // CONV's work; false when it failed (and has warned).
     bool convertCanvas();
-    void OPEN();
     void LAYOUT(bool repaintSizeLabels = false);
     void BINSAVE();
     void BMPSAVE();

@@ -6,16 +6,19 @@
 #include "layout.h"
 #include "texts.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 
 using namespace main_window;
 
-void Form1::OPEN()
+void Form1::OPEN(const std::optional<QString> &given)
 {
     AutoFlag = 0;
     CommonDialog1.Filter = batch::kPictureFilter;
-    if (!CommonDialog1.ShowOpen())
+    if (given) // spelt as the dialog spells a file, so the caption and later dialogs agree
+        CommonDialog1.FileName = QDir::toNativeSeparators(*given);
+    else if (!CommonDialog1.ShowOpen())
         return;
     if (const auto loaded = loadIntoCanvas(CommonDialog1.FileName); !loaded) {
         warnFailure(texts::kCannotLoad, loaded.error());

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds the Debian package from a build folder, unpacks it into a scratch root as dpkg would
 # lay it out, and checks what only the package can get wrong: a command that runs from there,
-# the desktop entry, the icons, the README and the dependencies.
+# the desktop entry, the icons, the manual pages, the licence, the AppStream data, the README,
+# the dependencies, and lintian's verdict where lintian is installed.
 #   test_package.sh BUILD_FOLDER VERSION with-window|without-window
 set -euo pipefail
+source_dir=$(dirname "$0")/..
 build=$1
 version=$2
 window=$3
@@ -29,6 +31,18 @@ grep -qx 'Name=65ｋ色Varnello' "$desktop" || fail "the desktop entry lacks the
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop entry"
 fi
+# Also finds the desktop entry that the AppStream data names.
+if command -v appstreamcli >/dev/null; then
+    appstreamcli validate-tree --no-net "$root" || fail "AppStream data"
+fi
+holder=$(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")
+grep -qx "Copyright: $holder" "$root/usr/share/doc/varnello/copyright" || fail "copyright file"
+# The page comes from --help at build time, so it must tell of each option --help does.
+page=$(gzip -dc "$root/usr/share/man/man1/varnello-convert.1.gz" | sed 's/\\-/-/g')
+options=$("$root/usr/bin/varnello-convert" --help | grep -oE -- '^ +(-., )?--[a-z-]+' | grep -oE -- '--.*')
+for option in $options; do
+    grep -q -- "$option" <<<"$page" || fail "the manual page lacks $option"
+done
 # PNG width and height are the big-endian words at bytes 16 and 20.
 for size in 32 128; do
     png=$root/usr/share/icons/hicolor/${size}x${size}/apps/varnello.png
@@ -42,7 +56,18 @@ needed=(libqt6core6 libqt6gui6 fonts-ipafont-gothic libc6)
 if [ "$window" = with-window ]; then
     needed+=(libqt6widgets6)
     [ -x "$root/usr/bin/varnello" ] || fail "usr/bin/varnello is missing"
+    [ -s "$root/usr/share/man/man1/varnello.1.gz" ] || fail "varnello's manual page is missing"
 fi
 for package in "${needed[@]}"; do
     grep -Eq "(^|, )$package( |,|$)" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
+
+# Lines of the description fit 80 columns; ｋ and 色 take two.
+width=$(dpkg-deb -f "${debs[0]}" Description | LC_ALL=C.UTF-8 wc -L)
+[ "$width" -le 80 ] || fail "a description line is $width columns wide"
+
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "${debs[0]}" || fail "lintian"
+else
+    echo "lintian is not installed: the package was not checked with it"
+fi

@@ -9,8 +9,13 @@
 #include "platform/qt_services.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
+
+#include <cstdio>
+#include <optional>
 
 int main(int argc, char *argv[])
 {
@@ -24,6 +29,21 @@ int main(int argc, char *argv[])
     // gives and Qt's own dialogs and buttons should too.
     core::installTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
 
+    // `varnello FILE`, as a file manager's "Open with" runs it.
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A picture to open."),
+                                 QStringLiteral("[FILE]"));
+    parser.process(app);
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        std::fputs("varnello: give one picture at most\n", stderr);
+        return 1;
+    }
+    // Made full now: the main window moves the current folder to the program's own.
+    const std::optional<QString> given =
+        files.isEmpty() ? std::nullopt
+                        : std::optional<QString>(QFileInfo(files.front()).absoluteFilePath());
+
     platform::QtServices qt;
     const platform::Services services = qt.services();
     Module1 module1;
@@ -33,6 +53,8 @@ int main(int argc, char *argv[])
         form1 = new Form1(services, module1);
         form1->show();
         form1->repaint();
+        if (given)
+            form1->OPEN(given);
     });
     splash->show();
     splash->repaint();

@@ -50,13 +50,18 @@ class tst_MainWindow : public QObject
                         .save(path(name), name.contains(u".jp") ? "JPEG" : "BMP"));
     }
 
-    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog.
+    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog, and
+    // "given:name" opens a picture given to the program.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             QStringList chosen;
             for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts))
                 chosen << path(name);
+            if (step.startsWith(u"given:")) { // as `varnello FILE` opens it
+                form().OPEN(chosen.value(0));
+                continue;
+            }
             if (!chosen.isEmpty())
                 dialog().choose(chosen);
             else if (step.contains(':'))
@@ -173,6 +178,10 @@ private slots:
             "| | | blank | | 警告: 変換されていません。先に変換してください。");
         row("not a picture", "a.bmp:20x10 n.bmp:text", "mnuopn:a.bmp mnuopn:n.bmp",
             "a.bmp | | X=20 Y=10 | loaded | a.bmp n.bmp | " + cannotLoad + "n.bmp" + notAPicture);
+        row("given to the program, after a batch", "a.bmp:12x8 b.bmp:3x3",
+            "mnubat:b.bmp given:a.bmp mnucnv given:gone.jpg",
+            "a.bmp | 変換完了!! | X=12 Y=8 | preview | a.bmp b.BIN=b.bmp b.bmp | " + done + " / " +
+                cannotLoad + "gone.jpg (ファイルがありません)");
         row("missing", "a.bmp:20x10", "mnuopn:a.bmp mnuopn:gone.jpg",
             "a.bmp | | X=20 Y=10 | loaded | a.bmp | " + cannotLoad +
                 "gone.jpg (ファイルがありません)");
