@@ -58,7 +58,7 @@ Expected<void> writeUnsynced(const QString &path, std::span<const std::uint8_t> 
         return cannotWrite(path, Texts::tr("the existing file is not writable"));
 
     TemporaryFile temp(target);
-    if (!temp.open())
+    if (!temp.create())
         return cannotWrite(path, temp.errorString());
     const auto size = qint64(bin.size());
     if (temp.write(reinterpret_cast<const char *>(bin.data()), size) != size)

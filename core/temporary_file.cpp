@@ -91,7 +91,7 @@ QString TemporaryFile::newName() const
                                                  QLatin1Char('0'));
 }
 
-bool TemporaryFile::open()
+bool TemporaryFile::create()
 {
 #if defined(O_TMPFILE)
     // Linking an unnamed file into a folder goes through /proc; without it, a name it is.

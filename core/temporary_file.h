@@ -17,7 +17,7 @@ public:
     ~TemporaryFile() override;
 
     // Opens a new file for writing in the target's folder.
-    bool open();
+    bool create();
 
     // Gives the file the permissions of the file it will replace.
     void keepPermissionsOf(const QString &existing);
