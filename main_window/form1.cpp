@@ -79,6 +79,9 @@ void Form1::buildControls()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
+    // A picture too large for the layout (a batch run refuses it before LAYOUT) reaches over
+    // the labels and the bar; it covers them rather than being painted over.
+    Picture1->raise();
 
     ImageList1.add(QStringLiteral("imgopen"), QStringLiteral(":/icons/imgopen.xpm"));
     ImageList1.add(QStringLiteral("imgconv"), QStringLiteral(":/icons/imgconv.xpm"));

@@ -98,12 +98,17 @@ class tst_MainWindow : public QObject
     {
         const QString caption = m_form->windowTitle().mid(m_form->BaseCaption.size());
         const QString source = caption.size() > 2 ? caption.mid(1).chopped(1) : QString();
-        const core::PixelStore &canvas = m_form->Picture1->pixels();
+        // As on the screen, with whatever lies over the canvas.
+        const QImage canvas =
+            m_form->centralWidget()
+                ->grab(m_form->Picture1->contentsRect().translated(m_form->Picture1->pos()))
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
         if (const auto loaded = core::loadPicture(source))
-            shows = canvas.image() == loaded.value().image()              ? "loaded"
-                    : canvas.image() == previewOf(loaded.value().image()) ? "preview"
-                                                                          : "other";
+            shows = canvas == loaded.value().image()              ? "loaded"
+                    : canvas == previewOf(loaded.value().image()) ? "preview"
+                                                                  : "other";
         QStringList files;
         for (const QString &name :
              QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
@@ -212,11 +217,10 @@ private slots:
             "a.bmp | 変換完了!! | X=640 Y=480 | preview | a.BIN=a.bmp a.bmp | " + done);
         row("batch, 641 wide", "a.bmp:641x480", "mnubat:a.bmp",
             "a.bmp | | | loaded | a.bmp | " + tooLarge);
-        row("batch, second 481 high", "a.bmp:5x5 b.bmp:640x481 c.bmp:5x5",
-            "mnubat:a.bmp+b.bmp+c.bmp",
-            "b.bmp | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp "
-            "| " +
-                tooLarge);
+        // The labels lie under the picture the run refused; nothing is drawn over it.
+        row("batch, second 481 high, then convert", "a.bmp:5x5 b.bmp:640x481 c.bmp:5x5",
+            "mnubat:a.bmp+b.bmp+c.bmp mnucnv",
+            "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp | " + tooLarge);
         row("batch, second no picture", "a.bmp:5x5 b.bmp:text c.bmp:5x5",
             "mnubat:a.bmp+b.bmp+c.bmp",
             "a.bmp | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp "
