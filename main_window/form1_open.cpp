@@ -17,6 +17,11 @@ void Form1::OPEN()
     CommonDialog1.Filter = batch::kPictureFilter;
     if (!CommonDialog1.ShowOpen())
         return;
+    // After a batch run the dialog still takes several files; their names are not a path.
+    if (CommonDialog1.FileName.contains(QChar(u'\0'))) {
+        warn(texts::kChooseOnePicture);
+        return;
+    }
     if (const auto loaded = loadIntoCanvas(CommonDialog1.FileName); !loaded) {
         warnFailure(texts::kCannotLoad, loaded.error());
         return;

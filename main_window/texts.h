@@ -25,6 +25,7 @@ inline const QString kCannotLoad = QStringLiteral("画像ファイルを読み�
 inline const QString kCannotSave = QStringLiteral("ファイルを保存できませんでした。");
 inline const QString kNothingConverted =
     QStringLiteral("変換されていません。先に変換してください。");
+inline const QString kChooseOnePicture = QStringLiteral("画像ファイルを１つだけ選んでください。");
 inline const QString kWouldReplaceSource =
     QStringLiteral("開いている画像ファイルには保存できません。別の名前を指定してください。");
 

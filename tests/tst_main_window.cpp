@@ -215,6 +215,9 @@ private slots:
                 done);
         row("batch, then open", "a.bmp:640x480", "mnubat:a.bmp mnuopn:a.bmp mnucnv",
             "a.bmp | 変換完了!! | X=640 Y=480 | preview | a.BIN=a.bmp a.bmp | " + done);
+        row("batch, then open two", "a.bmp:4x4 b.bmp:6x6", "mnubat:a.bmp mnuopn:a.bmp+b.bmp",
+            "a.bmp | ＢＩＮファイル保存終了!! | X=4 Y=4 | loaded | a.BIN=a.bmp a.bmp b.bmp | " +
+                done + " / 警告: 画像ファイルを１つだけ選んでください。");
         row("batch, 641 wide", "a.bmp:641x480", "mnubat:a.bmp",
             "a.bmp | | | loaded | a.bmp | " + tooLarge);
         // The labels lie under the picture the run refused; nothing is drawn over it.
