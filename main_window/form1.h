@@ -105,9 +105,9 @@ private:
     void warnFailure(const QString &what, const core::Error &error);
     // Loads a picture into the canvas; on failure the canvas is as it was.
     core::Expected<void> loadIntoCanvas(const QString &path);
-    // Warns and says yes when a save to `path` would replace the picture the canvas was
-    // loaded from.
-    bool refuseToReplaceCanvasSource(const QString &path);
+    // Whether a save may write `path`: never over the picture the canvas was loaded from
+    // (warns), over another existing file only when the user agrees.
+    bool mayWriteTo(const QString &path);
 
     class BatchHost;
 

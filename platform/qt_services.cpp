@@ -23,6 +23,16 @@ void QtMessageBox::show(const QString &text, const QString &title)
     box.exec();
 }
 
+bool QtMessageBox::ask(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
+}
+
 namespace {
 
 const QScreen *screenOf(const QWidget *window)
@@ -102,6 +112,8 @@ std::optional<QStringList> QtFileDialog::run(const Request &request)
     QFileDialog dialog(request.owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // The save commands ask themselves, once they know the name is not the picture on show.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(multi  ? QFileDialog::ExistingFiles
                        : open ? QFileDialog::ExistingFile

@@ -91,6 +91,10 @@ private slots:
         QCOMPARE(m_form->Picture1->ScaleWidth(), 21);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("65ｋ色Varnello(") + p + ")");
         QVERIFY(m_fakes.messageBox.shown.isEmpty());
+        // Saving over it is refused, and not asked about first.
+        answerNextDialog(p);
+        m_form->mnussav->trigger();
+        QCOMPARE(m_fakes.messageBox.shown.value(0).second, QStringLiteral("警告"));
     }
 
     void escapeCancels()

@@ -50,10 +50,15 @@ class tst_MainWindow : public QObject
                         .save(path(name), name.contains(u".jp") ? "JPEG" : "BMP"));
     }
 
-    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog.
+    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog, "no"
+    // answers the questions that follow.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
+            if (step == u"no") {
+                m_fakes.messageBox.yes = false;
+                continue;
+            }
             QStringList chosen;
             for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts))
                 chosen << path(name);
@@ -198,6 +203,13 @@ private slots:
             failed("f.BIN", cannotSave, aFolder);
             failed("a.bmp", onSource, "");
         }
+        // Another existing file is replaced only when the user agrees.
+        const QString replace = "確認: 同じ名前のファイルが既にあります。置き換えますか？ s.BMP";
+        row("replace a bitmap", "a.bmp:8x8", "mnuopn:a.bmp mnussav:s.BMP mnucnv mnussav:s.BMP",
+            "a.bmp | ＢＭＰファイル保存終了!! | X=8 Y=8 | preview | a.bmp s.BMP=a.bmp | " +
+                replace);
+        row("keep a bitmap", "a.bmp:8x8", "mnuopn:a.bmp mnussav:s.BMP mnucnv no mnussav:s.BMP",
+            "a.bmp | 変換完了!! | X=8 Y=8 | preview | a.bmp s.BMP=? | " + replace);
 
         // A batch run writes a BIN file beside each picture, named by its last three
         // characters, the later of two pictures with one output name last; then the notice.
