@@ -7,11 +7,13 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -160,6 +162,11 @@ void Form1::Form_Load()
     // Relative names typed into a dialog resolve against the program's own folder. Should the
     // folder be gone, the program still works with absolute paths, so this is not fatal.
     QDir::setCurrent(m_services.application.executableFolder());
+    // So the dialogs open where the user keeps pictures until a file has been opened or saved.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    CommonDialog1.InitDir = !pictures.isEmpty() && QFileInfo(pictures).isDir()
+                                ? QDir::toNativeSeparators(pictures)
+                                : QDir::toNativeSeparators(QDir::homePath());
     BaseCaption = windowTitle();
     fitToScreen();
 }
@@ -205,6 +212,11 @@ void Form1::setStatus(const QString &text)
 {
     Label1->setText(text);
     Label1->adjustSize(); // the status label's size follows its text
+}
+
+void Form1::workedOn(const QString &path)
+{
+    CommonDialog1.InitDir = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
 }
 
 void Form1::warn(const QString &text)

@@ -99,6 +99,9 @@ private:
     void BMPSAVE();
     void AUTO();
 
+    // The folder of the picture last opened or the file last saved: where the dialogs open
+    // next when their FileName names no folder.
+    void workedOn(const QString &path);
     void setStatus(const QString &text);
     void warn(const QString &text);
     // A warning that says what failed, names the file and gives the system's reason.

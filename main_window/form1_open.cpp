@@ -37,6 +37,7 @@ core::Expected<void> Form1::loadIntoCanvas(const QString &path)
         return picture.error();
     Picture1->setPicture(std::move(picture.value()));
     m_canvasSource = path;
+    workedOn(path);
     return {};
 }
 

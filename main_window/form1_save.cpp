@@ -29,6 +29,7 @@ void Form1::BINSAVE()
         warnFailure(texts::kCannotSave, written.error());
         return;
     }
+    workedOn(path);
     setStatus(texts::kBinSaved);
 }
 
@@ -45,6 +46,7 @@ void Form1::BMPSAVE()
         warnFailure(texts::kCannotSave, saved.error());
         return;
     }
+    workedOn(path);
     setStatus(texts::kBmpSaved);
 }
 

@@ -27,6 +27,8 @@ public:
     QString Filter;
     std::uint32_t Flags = 0;
     QString FileName;
+    // Where the dialog opens while FileName names no folder (BINSAVE clears it).
+    QString InitDir;
 
     // False when the user cancelled; FileName is then unchanged.
     bool ShowOpen();
@@ -43,5 +45,14 @@ private:
 // then for each file a NUL and its bare name. One path stays a plain full path. Paths use the
 // platform's native separator.
 QString multiSelectionFileName(const QStringList &paths);
+
+// Where a file dialog opens, and the name it offers there: the folder that FileName names (a
+// multi-selection's, a folder itself, or a file's, offering the file), else `initDir`.
+struct DialogStart
+{
+    QString folder;
+    QString name;
+};
+DialogStart dialogStart(const QString &fileName, const QString &initDir);
 
 } // namespace platform

@@ -1,5 +1,6 @@
 #include "qt_services.h"
 
+#include "common_dialog.h"
 #include "core/version.h"
 #include "name_filters.h"
 
@@ -120,17 +121,11 @@ std::optional<QStringList> QtFileDialog::run(const Request &request)
                               : QFileDialog::AnyFile);
     dialog.setNameFilters(dialogNameFilters(request.filter));
 
-    // A multi-selection left from a batch run names a folder and bare names; open the folder.
-    const QString preselect = request.fileName.section(QChar(u'\0'), 0, 0);
-    if (!preselect.isEmpty()) {
-        const QFileInfo info(preselect);
-        if (request.fileName.contains(QChar(u'\0')) || info.isDir()) {
-            dialog.setDirectory(info.absoluteFilePath());
-        } else {
-            dialog.setDirectory(info.absolutePath());
-            dialog.selectFile(info.fileName());
-        }
-    }
+    const DialogStart start = dialogStart(request.fileName, request.initDir);
+    if (!start.folder.isEmpty())
+        dialog.setDirectory(start.folder);
+    if (!start.name.isEmpty())
+        dialog.selectFile(start.name);
 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

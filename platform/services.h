@@ -85,6 +85,7 @@ public:
         QString filter; // "description|pattern|description|pattern"
         std::uint32_t flags = 0;
         QString fileName; // preselected
+        QString initDir;  // where to open when fileName names no folder
         QWidget *owner = nullptr;
     };
 

@@ -3,6 +3,7 @@
 // messages) and what lands on the disk.
 #include "core/texts.h"
 #include "main_window/form1.h"
+#include "platform/common_dialog.h"
 #include "startup/module1.h"
 #include "support.h"
 
@@ -273,6 +274,32 @@ private slots:
         QCOMPARE(found(), outcome);
         for (const QString &name : m_made)
             QCOMPARE(testing::readAll(path(name)), before[name]);
+    }
+
+    // The dialogs open in the folder of the picture last opened or the file last saved (BIN
+    // saves clear the name), and before any of that not in the program's folder.
+    void dialogsOpenWhereTheUserWorks_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::newRow("first") << "mnuopn:";
+        QTest::newRow("BIN after opening") << "mnuopn:sub/a.bmp mnucnv mnuasav:";
+        QTest::newRow("BIN after a batch run") << "mnubat:sub/a.bmp+sub/b.bmp mnuasav:";
+        QTest::newRow("BIN after saving") << "mnuopn:a.bmp mnucnv mnussav:sub/s.BMP mnuasav:";
+    }
+
+    void dialogsOpenWhereTheUserWorks()
+    {
+        QFETCH(QString, script);
+        for (const char *spec : {"a.bmp:4x4", "sub:dir", "sub/a.bmp:4x4", "sub/b.bmp:4x4"})
+            make(spec);
+        runScript(script);
+        const auto &last = dialog().requests.last();
+        const QString start = platform::dialogStart(last.fileName, last.initDir).folder;
+        if (script == u"mnuopn:")
+            QVERIFY2(!start.isEmpty() && start != QDir::toNativeSeparators(m_dir->path()),
+                     qPrintable(start));
+        else
+            QCOMPARE(start, path("sub"));
     }
 
     // Over the whole screen, in the program's folder, and before any picture a conversion
