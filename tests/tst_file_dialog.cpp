@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 // The product's real file dialog, answered by typing into its name field as a user would.
 class tst_FileDialog : public QObject
@@ -29,14 +30,14 @@ class tst_FileDialog : public QObject
 
     std::unique_ptr<QTimer> m_poll;
 
-    // Waits for the next modal file dialog and types `text` into its name field, then Enter
-    // (again, until that dialog has taken it); an empty text presses Esc instead.
-    void answerNextDialog(const QString &text)
+    // Waits for the next modal file dialog, shows it to `look`, and types `text` into its name
+    // field, then Enter (again, until that dialog has taken it); an empty text presses Esc.
+    void answerNextDialog(const QString &text, std::function<void(QFileDialog *)> look = {})
     {
         m_poll = std::make_unique<QTimer>();
         auto answered = std::make_shared<QPointer<QFileDialog>>();
         auto waited = std::make_shared<int>(0);
-        connect(m_poll.get(), &QTimer::timeout, this, [this, text, answered, waited] {
+        connect(m_poll.get(), &QTimer::timeout, this, [this, text, look, answered, waited] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!*answered && dialog) {
                 // Type after a pause, as a user does: the dialog has then listed the folder, its
@@ -45,6 +46,8 @@ class tst_FileDialog : public QObject
                 if (!text.isEmpty() && ++*waited < 10)
                     return;
                 *answered = dialog;
+                if (look)
+                    look(dialog);
                 if (text.isEmpty()) {
                     QTest::keyClick(dialog, Qt::Key_Escape);
                     return;
@@ -65,6 +68,8 @@ class tst_FileDialog : public QObject
     }
 
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+
     void init()
     {
         m_fakes = {};
@@ -95,6 +100,30 @@ private slots:
         answerNextDialog(p);
         m_form->mnussav->trigger();
         QCOMPARE(m_fakes.messageBox.shown.value(0).second, QStringLiteral("警告"));
+    }
+
+    // The list as the user reads it: sizes and dates in Japanese, no column cut short.
+    void theListReadsInJapaneseUncut()
+    {
+        const QString p = path("wide.bmp");
+        QVERIFY(testing::patternPicture(300, 200).save(p, "BMP"));
+        m_form->CommonDialog1.FileName = p;
+        QString seen;
+        answerNextDialog(p, [&](QFileDialog *dialog) {
+            const auto *view = dialog->findChild<QTreeView *>("treeView");
+            const QModelIndex file = view->selectionModel()->selectedRows().value(0);
+            for (int column : {1, 3})
+                seen += file.siblingAtColumn(column).data().toString() + " | ";
+            for (int column = 0; column < 4; ++column)
+                seen +=
+                    view->columnWidth(column) <
+                            static_cast<const QAbstractItemView *>(view)->sizeHintForColumn(column)
+                        ? "cut "
+                        : "";
+        });
+        m_form->mnuopn->trigger();
+        QCOMPARE(seen,
+                 "175.8 KB | " + QFileInfo(p).lastModified().toString("yyyy/MM/dd H:mm") + " | ");
     }
 
     void escapeCancels()
