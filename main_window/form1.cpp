@@ -34,6 +34,7 @@ Form1::Form1(const platform::Services &services, Module1 &module1, QWidget *pare
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(texts::kDesignCaption);
     setWindowIcon(QIcon(QStringLiteral(":/icons/varnello.xpm")));
+    setAcceptDrops(true);
 
     buildControls();
     buildMenu();

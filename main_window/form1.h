@@ -1,6 +1,7 @@
 // Form1, the main window: owner of the canvas, the file dialog, the labels, the progress bar
 // and all working state of the commands. Its commands are split over files by command:
-// form1_conv.cpp, form1_open.cpp, form1_save.cpp, form1_auto.cpp and form1_dispatch.cpp.
+// form1_conv.cpp, form1_open.cpp, form1_save.cpp, form1_auto.cpp, form1_dispatch.cpp and
+// form1_drop.cpp.
 #pragma once
 
 #include "batch/auto_fields.h"
@@ -82,6 +83,8 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:

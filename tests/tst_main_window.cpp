@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -52,7 +53,7 @@ class tst_MainWindow : public QObject
     }
 
     // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog, "no"
-    // answers the questions that follow.
+    // answers the questions that follow, "drop:name+name" drops files on the window.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
@@ -61,8 +62,22 @@ class tst_MainWindow : public QObject
                 continue;
             }
             QStringList chosen;
-            for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts))
+            QList<QUrl> urls;
+            for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts)) {
                 chosen << path(name);
+                urls << QUrl::fromLocalFile(m_dir->filePath(name));
+            }
+            if (step.startsWith(u"drop:")) {
+                QMimeData dragged;
+                dragged.setUrls(urls);
+                QDragEnterEvent enter({9, 9}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+                QDropEvent drop({9, 9}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+                QApplication::sendEvent(&form(), &enter);
+                if (form().acceptDrops() && enter.isAccepted())
+                    QApplication::sendEvent(&form(), &drop);
+                QApplication::processEvents();
+                continue;
+            }
             if (!chosen.isEmpty())
                 dialog().choose(chosen);
             else if (step.contains(':'))
@@ -250,6 +265,15 @@ private slots:
             "mnubat:a.bmp+b.bmp+c.bmp",
             "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.BIN b.bmp c.bmp | " +
                 cannotSave + "b.BIN" + aFolder);
+        // A drop runs OPEN for one picture and the batch run for several of one folder; other
+        // drops are refused before anything happens.
+        row("drop one", "a.bmp:20x10", "drop:a.bmp", "a.bmp | | X=20 Y=10 | loaded | a.bmp |");
+        row("drop several", "a.bmp:20x10 c.jpg:9x9", "drop:a.bmp+c.jpg",
+            "c.jpg | ＢＩＮファイル保存終了!! | X=9 Y=9 | loaded | a.BIN=a.bmp a.bmp c.BIN=c.jpg "
+            "c.jpg | " +
+                done);
+        row("drops refused", "a.bmp:4x4 n.txt:text sub:dir sub/b.bmp:4x4",
+            "drop:a.bmp+n.txt drop:sub drop:a.bmp+sub/b.bmp", "| | | blank | a.bmp n.txt sub |");
         row("batch, a picture named like its output", "s.BIN:8x8", "mnubat:s.BIN",
             "s.BIN | 変換完了!! | X=8 Y=8 | loaded | s.BIN | 警告: "
             "出力ファイルが元の画像ファイルと同じため、処理を中断します。 s.BIN");
