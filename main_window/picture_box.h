@@ -1,6 +1,6 @@
 // Picture1, the canvas: the core's pixel store inside a sunken two-pixel border, sized to its
 // picture. Whatever the conversion writes into the pixels is what it shows and what a bitmap
-// save writes.
+// save writes. With the pointer resting over it, a tooltip probes the pixel there.
 #pragma once
 
 #include "core/pixel_store.h"
@@ -34,10 +34,14 @@ public:
     int Top() const { return y(); }
 
 protected:
+    bool event(QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void fitToPicture();
+    // The pixel probe for the point `at` of the canvas, in a tooltip at `global`.
+    void showProbe(QPoint at, QPoint global);
 
     core::PixelStore m_pixels;
 };

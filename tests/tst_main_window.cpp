@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolTip>
 
 using Mode = platform::FileDialogBackend::Mode;
 
@@ -324,6 +325,35 @@ private slots:
                      qPrintable(start));
         else
             QCOMPARE(start, path("sub"));
+    }
+
+    // Resting over the canvas, the pointer shows the pixel under it and the word the display
+    // unit gets, low byte first as in the file.
+    void pixelProbe_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<uint>("colour");
+        QTest::addColumn<QString>("probe");
+        QTest::newRow("mixed") << QPoint(12, 34) << core::rgb(200, 100, 50)
+                               << "(12, 34)  R=200 G=100 B=50  →  0xCB26  [26 CB]";
+        QTest::newRow("bits dropped")
+            << QPoint(0, 0) << core::rgb(7, 3, 255) << "(0, 0)  R=7 G=3 B=255  →  0x001F  [1F 00]";
+        QTest::newRow("last pixel") << QPoint(639, 479) << core::rgb(255, 0, 0)
+                                    << "(639, 479)  R=255 G=0 B=0  →  0xF800  [00 F8]";
+    }
+
+    void pixelProbe()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(uint, colour);
+        QFETCH(QString, probe);
+        QImage picture(640, 480, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        picture.setPixel(at, core::toQRgb(colour));
+        form().Picture1->setPicture(core::PixelStore(picture));
+        QHelpEvent hover(QEvent::ToolTip, at + QPoint(2, 2), form().Picture1->mapToGlobal(at));
+        QApplication::sendEvent(form().Picture1, &hover);
+        QCOMPARE(QToolTip::text(), probe);
     }
 
     // Over the whole screen, in the program's folder, and before any picture a conversion
