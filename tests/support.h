@@ -80,11 +80,7 @@ struct FakeMessageBox final : platform::MessageBox
     bool yes = true;                      // the answer to every question
 
     void show(const QString &text, const QString &title) override { shown.append({text, title}); }
-    bool ask(const QString &text, const QString &title) override
-    {
-        shown.append({text, title});
-        return yes;
-    }
+    bool ask(const QString &text, const QString &title) override { return show(text, title), yes; }
 };
 
 struct FakeDisplayCaps final : platform::DisplayCaps

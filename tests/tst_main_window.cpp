@@ -53,15 +53,17 @@ class tst_MainWindow : public QObject
                         .save(path(name), name.contains(u".jp") ? "JPEG" : "BMP"));
     }
 
-    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog, "no"
-    // answers the questions that follow, "drop:name+name" drops files on the window.
+    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog. "no"
+    // answers the questions that follow, "drop:name+name" drops files on the window, "@folder"
+    // checks where the last dialog opened.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
-            if (step == u"no") {
+            if (step == u"no")
                 m_fakes.messageBox.yes = false;
-                continue;
-            }
+            if (const auto &asked = dialog().requests; step.startsWith('@'))
+                QCOMPARE(platform::dialogStart(asked.last().fileName, asked.last().initDir).folder,
+                         path(step.mid(1)));
             QStringList chosen;
             QList<QUrl> urls;
             for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts)) {
@@ -83,7 +85,8 @@ class tst_MainWindow : public QObject
                 dialog().choose(chosen);
             else if (step.contains(':'))
                 dialog().cancel();
-            form().findChild<QAction *>(step.section(':', 0, 0))->trigger();
+            if (auto *entry = form().findChild<QAction *>(step.section(':', 0, 0)))
+                entry->trigger();
         }
     }
 
@@ -220,13 +223,12 @@ private slots:
             failed("f.BIN", cannotSave, aFolder);
             failed("a.bmp", onSource, "");
         }
-        // Another existing file is replaced only when the user agrees.
+        // Another existing file is replaced only when the user agrees: here first yes, then no.
         const QString replace = "確認: 同じ名前のファイルが既にあります。置き換えますか？ s.BMP";
-        row("replace a bitmap", "a.bmp:8x8", "mnuopn:a.bmp mnussav:s.BMP mnucnv mnussav:s.BMP",
+        row("replace, then keep", "a.bmp:8x8",
+            "mnuopn:a.bmp mnussav:s.BMP mnucnv mnussav:s.BMP no mnuasav:s.BMP",
             "a.bmp | ＢＭＰファイル保存終了!! | X=8 Y=8 | preview | a.bmp s.BMP=a.bmp | " +
-                replace);
-        row("keep a bitmap", "a.bmp:8x8", "mnuopn:a.bmp mnussav:s.BMP mnucnv no mnussav:s.BMP",
-            "a.bmp | 変換完了!! | X=8 Y=8 | preview | a.bmp s.BMP=? | " + replace);
+                replace + " / " + replace);
 
         // A batch run writes a BIN file beside each picture, named by its last three
         // characters, the later of two pictures with one output name last; then the notice.
@@ -266,15 +268,18 @@ private slots:
             "mnubat:a.bmp+b.bmp+c.bmp",
             "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.BIN b.bmp c.bmp | " +
                 cannotSave + "b.BIN" + aFolder);
-        // A drop runs OPEN for one picture and the batch run for several of one folder; other
-        // drops are refused before anything happens.
-        row("drop one", "a.bmp:20x10", "drop:a.bmp", "a.bmp | | X=20 Y=10 | loaded | a.bmp |");
-        row("drop several", "a.bmp:20x10 c.jpg:9x9", "drop:a.bmp+c.jpg",
-            "c.jpg | ＢＩＮファイル保存終了!! | X=9 Y=9 | loaded | a.BIN=a.bmp a.bmp c.BIN=c.jpg "
-            "c.jpg | " +
+        // Dropped, several pictures of one folder go through the batch run and one is opened;
+        // a drop of anything else, a folder, or pictures of two folders is refused unseen.
+        row("drops", "a.bmp:20x10 c.jpg:9x9 n.txt:text sub:dir sub/b.bmp:4x4",
+            "drop:a.bmp+c.jpg drop:a.bmp drop:a.bmp+n.txt drop:sub drop:a.bmp+sub/b.bmp",
+            "a.bmp | | X=20 Y=10 | loaded | a.BIN=a.bmp a.bmp c.BIN=c.jpg c.jpg n.txt sub | " +
                 done);
-        row("drops refused", "a.bmp:4x4 n.txt:text sub:dir sub/b.bmp:4x4",
-            "drop:a.bmp+n.txt drop:sub drop:a.bmp+sub/b.bmp", "| | | blank | a.bmp n.txt sub |");
+
+        // A dialog whose name names no folder (BIN saves clear it) opens where the user last
+        // opened or saved a file.
+        row("dialogs open where the work is", "a.bmp:4x4 sub:dir sub/b.bmp:5x5",
+            "mnuopn:sub/b.bmp mnucnv mnuasav: @sub mnussav:a.BMP mnuasav: @",
+            "b.bmp | ＢＭＰファイル保存終了!! | X=5 Y=5 | preview | a.BMP=sub/b.bmp a.bmp sub |");
         row("batch, a picture named like its output", "s.BIN:8x8", "mnubat:s.BIN",
             "s.BIN | 変換完了!! | X=8 Y=8 | loaded | s.BIN | 警告: "
             "出力ファイルが元の画像ファイルと同じため、処理を中断します。 s.BIN");
@@ -301,59 +306,23 @@ private slots:
             QCOMPARE(testing::readAll(path(name)), before[name]);
     }
 
-    // The dialogs open in the folder of the picture last opened or the file last saved (BIN
-    // saves clear the name), and before any of that not in the program's folder.
-    void dialogsOpenWhereTheUserWorks_data()
-    {
-        QTest::addColumn<QString>("script");
-        QTest::newRow("first") << "mnuopn:";
-        QTest::newRow("BIN after opening") << "mnuopn:sub/a.bmp mnucnv mnuasav:";
-        QTest::newRow("BIN after a batch run") << "mnubat:sub/a.bmp+sub/b.bmp mnuasav:";
-        QTest::newRow("BIN after saving") << "mnuopn:a.bmp mnucnv mnussav:sub/s.BMP mnuasav:";
-    }
-
-    void dialogsOpenWhereTheUserWorks()
-    {
-        QFETCH(QString, script);
-        for (const char *spec : {"a.bmp:4x4", "sub:dir", "sub/a.bmp:4x4", "sub/b.bmp:4x4"})
-            make(spec);
-        runScript(script);
-        const auto &last = dialog().requests.last();
-        const QString start = platform::dialogStart(last.fileName, last.initDir).folder;
-        if (script == u"mnuopn:")
-            QVERIFY2(!start.isEmpty() && start != QDir::toNativeSeparators(m_dir->path()),
-                     qPrintable(start));
-        else
-            QCOMPARE(start, path("sub"));
-    }
-
     // Resting over the canvas, the pointer shows the pixel under it and the word the display
     // unit gets, low byte first as in the file.
-    void pixelProbe_data()
-    {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<uint>("colour");
-        QTest::addColumn<QString>("probe");
-        QTest::newRow("mixed") << QPoint(12, 34) << core::rgb(200, 100, 50)
-                               << "(12, 34)  R=200 G=100 B=50  →  0xCB26  [26 CB]";
-        QTest::newRow("bits dropped")
-            << QPoint(0, 0) << core::rgb(7, 3, 255) << "(0, 0)  R=7 G=3 B=255  →  0x001F  [1F 00]";
-        QTest::newRow("last pixel") << QPoint(639, 479) << core::rgb(255, 0, 0)
-                                    << "(639, 479)  R=255 G=0 B=0  →  0xF800  [00 F8]";
-    }
-
     void pixelProbe()
     {
-        QFETCH(QPoint, at);
-        QFETCH(uint, colour);
-        QFETCH(QString, probe);
         QImage picture(640, 480, QImage::Format_RGB32);
         picture.fill(Qt::black);
-        picture.setPixel(at, core::toQRgb(colour));
+        picture.setPixel(12, 34, qRgb(200, 100, 50));
+        picture.setPixel(639, 479, qRgb(7, 3, 255));
         form().Picture1->setPicture(core::PixelStore(picture));
-        QHelpEvent hover(QEvent::ToolTip, at + QPoint(2, 2), form().Picture1->mapToGlobal(at));
-        QApplication::sendEvent(form().Picture1, &hover);
-        QCOMPARE(QToolTip::text(), probe);
+        QStringList probes;
+        for (const QPoint at : {QPoint(12, 34), QPoint(639, 479)}) {
+            QHelpEvent hover(QEvent::ToolTip, at + QPoint(2, 2), form().Picture1->mapToGlobal(at));
+            QApplication::sendEvent(form().Picture1, &hover);
+            probes << QToolTip::text();
+        }
+        QCOMPARE(probes, QStringList({"(12, 34)  R=200 G=100 B=50  →  0xCB26  [26 CB]",
+                                      "(639, 479)  R=7 G=3 B=255  →  0x001F  [1F 00]"}));
     }
 
     // Over the whole screen, in the program's folder, and before any picture a conversion
