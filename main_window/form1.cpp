@@ -60,6 +60,7 @@ void Form1::buildControls()
     Picture1 = new PictureBox(client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->move(8, 32);
+    Picture1->setFocus(); // for the Space key
 
     Label1 = new QLabel(client);
     Label1->setObjectName(QStringLiteral("Label1"));

@@ -54,13 +54,16 @@ class tst_MainWindow : public QObject
     }
 
     // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog. "no"
-    // answers the questions that follow, "drop:name+name" drops files on the window, "@folder"
-    // checks where the last dialog opened.
+    // answers the questions that follow, "drop:name+name" drops files on the window, "space"
+    // and "release" press and release Space, "@folder" checks where the last dialog opened.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             if (step == u"no")
                 m_fakes.messageBox.yes = false;
+            if (step == u"space" || step == u"release")
+                QTest::keyEvent(step == u"space" ? QTest::Press : QTest::Release,
+                                form().focusWidget(), Qt::Key_Space);
             if (const auto &asked = dialog().requests; step.startsWith('@'))
                 QCOMPARE(platform::dialogStart(asked.last().fileName, asked.last().initDir).folder,
                          path(step.mid(1)));
@@ -274,6 +277,13 @@ private slots:
             "drop:a.bmp+c.jpg drop:a.bmp drop:a.bmp+n.txt drop:sub drop:a.bmp+sub/b.bmp",
             "a.bmp | | X=20 Y=10 | loaded | a.BIN=a.bmp a.bmp c.BIN=c.jpg c.jpg n.txt sub | " +
                 done);
+
+        // Held after a conversion, Space shows the picture as loaded; a bitmap still saves the
+        // preview.
+        row("Space held", "a.bmp:30x20", "mnuopn:a.bmp mnucnv space mnussav:s.BMP",
+            "a.bmp | ＢＭＰファイル保存終了!! | X=30 Y=20 | loaded | a.bmp s.BMP=a.bmp |");
+        row("Space released", "a.bmp:30x20", "mnuopn:a.bmp mnucnv space release",
+            "a.bmp | 変換完了!! | X=30 Y=20 | preview | a.bmp |");
 
         // A dialog whose name names no folder (BIN saves clear it) opens where the user last
         // opened or saved a file.
