@@ -7,11 +7,13 @@
 
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -32,6 +34,7 @@ Form1::Form1(const platform::Services &services, Module1 &module1, QWidget *pare
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(texts::kDesignCaption);
     setWindowIcon(QIcon(QStringLiteral(":/icons/varnello.xpm")));
+    setAcceptDrops(true);
 
     buildControls();
     buildMenu();
@@ -57,6 +60,7 @@ void Form1::buildControls()
     Picture1 = new PictureBox(client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
     Picture1->move(8, 32);
+    Picture1->setFocus(); // for the Space key
 
     Label1 = new QLabel(client);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -79,6 +83,9 @@ void Form1::buildControls()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
+    // A picture too large for the layout (a batch run refuses it before LAYOUT) reaches over
+    // the labels and the bar; it covers them rather than being painted over.
+    Picture1->raise();
 
     ImageList1.add(QStringLiteral("imgopen"), QStringLiteral(":/icons/imgopen.xpm"));
     ImageList1.add(QStringLiteral("imgconv"), QStringLiteral(":/icons/imgconv.xpm"));
@@ -157,6 +164,11 @@ void Form1::Form_Load()
     // Relative names typed into a dialog resolve against the program's own folder. Should the
     // folder be gone, the program still works with absolute paths, so this is not fatal.
     QDir::setCurrent(m_services.application.executableFolder());
+    // So the dialogs open where the user keeps pictures until a file has been opened or saved.
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    CommonDialog1.InitDir = !pictures.isEmpty() && QFileInfo(pictures).isDir()
+                                ? QDir::toNativeSeparators(pictures)
+                                : QDir::toNativeSeparators(QDir::homePath());
     BaseCaption = windowTitle();
     fitToScreen();
 }
@@ -202,6 +214,11 @@ void Form1::setStatus(const QString &text)
 {
     Label1->setText(text);
     Label1->adjustSize(); // the status label's size follows its text
+}
+
+void Form1::workedOn(const QString &path)
+{
+    CommonDialog1.InitDir = QDir::toNativeSeparators(QFileInfo(path).absolutePath());
 }
 
 void Form1::warn(const QString &text)

@@ -1,6 +1,7 @@
 // Form1, the main window: owner of the canvas, the file dialog, the labels, the progress bar
 // and all working state of the commands. Its commands are split over files by command:
-// form1_conv.cpp, form1_open.cpp, form1_save.cpp, form1_auto.cpp and form1_dispatch.cpp.
+// form1_conv.cpp, form1_open.cpp, form1_save.cpp, form1_auto.cpp, form1_dispatch.cpp and
+// form1_drop.cpp.
 #pragma once
 
 #include "batch/auto_fields.h"
@@ -86,6 +87,8 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
 private:
@@ -102,15 +105,18 @@ private:
     void BMPSAVE();
     void AUTO();
 
+    // The folder of the picture last opened or the file last saved: where the dialogs open
+    // next when their FileName names no folder.
+    void workedOn(const QString &path);
     void setStatus(const QString &text);
     void warn(const QString &text);
     // A warning that says what failed, names the file and gives the system's reason.
     void warnFailure(const QString &what, const core::Error &error);
     // Loads a picture into the canvas; on failure the canvas is as it was.
     core::Expected<void> loadIntoCanvas(const QString &path);
-    // Warns and says yes when a save to `path` would replace the picture the canvas was
-    // loaded from.
-    bool refuseToReplaceCanvasSource(const QString &path);
+    // Whether a save may write `path`: never over the picture the canvas was loaded from
+    // (warns), over another existing file only when the user agrees.
+    bool mayWriteTo(const QString &path);
 
     class BatchHost;
 

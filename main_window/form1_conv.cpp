@@ -38,6 +38,8 @@ bool Form1::convertCanvas()
 
     setStatus(texts::kConverting);
     Label1->repaint();
+    if (AutoFlag != 1)
+        Picture1->keepLoadedCopy(); // the pass overwrites the pixels with the preview
 
     // The bar repaints itself when its value changes; a few tens of repaints a second are
     // enough to see it move and cost the pass nothing worth measuring.

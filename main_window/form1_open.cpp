@@ -20,6 +20,11 @@ void Form1::OPEN(const std::optional<QString> &given)
         CommonDialog1.FileName = QDir::toNativeSeparators(*given);
     else if (!CommonDialog1.ShowOpen())
         return;
+    // After a batch run the dialog still takes several files; their names are not a path.
+    if (CommonDialog1.FileName.contains(QChar(u'\0'))) {
+        warn(texts::kChooseOnePicture);
+        return;
+    }
     if (const auto loaded = loadIntoCanvas(CommonDialog1.FileName); !loaded) {
         warnFailure(texts::kCannotLoad, loaded.error());
         return;
@@ -35,6 +40,7 @@ core::Expected<void> Form1::loadIntoCanvas(const QString &path)
         return picture.error();
     Picture1->setPicture(std::move(picture.value()));
     m_canvasSource = path;
+    workedOn(path);
     return {};
 }
 

@@ -1,12 +1,13 @@
 // BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
 #include "form1.h"
 
-#include "core/output_name.h"
 #include "core/bin_file.h"
 #include "core/bitmap_file.h"
+#include "core/output_name.h"
 #include "texts.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace main_window;
 
@@ -22,12 +23,13 @@ void Form1::BINSAVE()
     if (!CommonDialog1.ShowSave())
         return;
     const QString path = CommonDialog1.FileName;
-    if (refuseToReplaceCanvasSource(path))
+    if (!mayWriteTo(path))
         return;
     if (const auto written = core::writeBinFile(path, BinBuf); !written) {
         warnFailure(texts::kCannotSave, written.error());
         return;
     }
+    workedOn(path);
     setStatus(texts::kBinSaved);
 }
 
@@ -38,19 +40,27 @@ void Form1::BMPSAVE()
     if (!CommonDialog1.ShowSave())
         return;
     const QString path = CommonDialog1.FileName;
-    if (refuseToReplaceCanvasSource(path))
+    if (!mayWriteTo(path))
         return;
     if (const auto saved = core::saveBitmap(path, Picture1->pixels()); !saved) {
         warnFailure(texts::kCannotSave, saved.error());
         return;
     }
+    workedOn(path);
     setStatus(texts::kBmpSaved);
 }
 
-bool Form1::refuseToReplaceCanvasSource(const QString &path)
+bool Form1::mayWriteTo(const QString &path)
 {
-    if (m_canvasSource.isEmpty() || !core::wouldOverwriteSource(m_canvasSource, path))
+    const QString shown = QLatin1Char('\n') + QDir::toNativeSeparators(path);
+    // Refused outright: a question first would only be contradicted by the refusal.
+    if (!m_canvasSource.isEmpty() && core::wouldOverwriteSource(m_canvasSource, path)) {
+        warn(texts::kWouldReplaceSource + shown);
         return false;
-    warn(texts::kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(path));
-    return true;
+    }
+    // A folder is not replaced; writing to it fails with its own reason.
+    const QFileInfo existing(path);
+    if (!existing.exists() || existing.isDir())
+        return true;
+    return m_services.messageBox.ask(texts::kReplaceExisting + shown, texts::kConfirmTitle);
 }

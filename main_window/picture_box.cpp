@@ -1,6 +1,11 @@
 #include "picture_box.h"
 
+#include "pixel_probe.h"
+
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QToolTip>
 
 namespace main_window {
 
@@ -13,13 +18,64 @@ PictureBox::PictureBox(QWidget *parent)
     m_pixels =
         core::PixelStore::filled({320, 240}, core::rgb(face.red(), face.green(), face.blue()));
     fitToPicture();
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void PictureBox::setPicture(core::PixelStore picture)
 {
     m_pixels = std::move(picture);
+    m_loaded = {};
     fitToPicture();
     update();
+}
+
+void PictureBox::keepLoadedCopy()
+{
+    if (!m_loaded.isNull() || qint64(m_pixels.width()) * m_pixels.height() > kMaxKeptPixels)
+        return;
+    // A deep copy now: a shared one would be copied by the conversion's first write, where a
+    // failed allocation could not be refused.
+    const QImage copy = m_pixels.image().copy();
+    if (!copy.isNull())
+        m_loaded = core::PixelStore(copy);
+}
+
+const core::PixelStore &PictureBox::shown() const
+{
+    return m_showingLoaded && !m_loaded.isNull() ? m_loaded : m_pixels;
+}
+
+void PictureBox::showLoaded(bool show)
+{
+    if (show != m_showingLoaded) {
+        m_showingLoaded = show;
+        update();
+    }
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space)
+        return QFrame::keyPressEvent(event);
+    if (!event->isAutoRepeat())
+        showLoaded(true);
+}
+
+void PictureBox::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space)
+        return QFrame::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        showLoaded(false);
+}
+
+// A release that goes to another window (a box that opens meanwhile) must not leave the
+// loaded picture on show.
+void PictureBox::focusOutEvent(QFocusEvent *event)
+{
+    showLoaded(false);
+    QFrame::focusOutEvent(event);
 }
 
 void PictureBox::fitToPicture()
@@ -27,11 +83,39 @@ void PictureBox::fitToPicture()
     setFixedSize(m_pixels.width() + 2 * kBorder, m_pixels.height() + 2 * kBorder);
 }
 
+bool PictureBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        showProbe(help->pos(), help->globalPos());
+        return true;
+    }
+    return QFrame::event(event);
+}
+
+void PictureBox::mouseMoveEvent(QMouseEvent *event)
+{
+    // Once up, the probe follows the pointer from pixel to pixel.
+    if (QToolTip::isVisible())
+        showProbe(event->position().toPoint(), event->globalPosition().toPoint());
+    QFrame::mouseMoveEvent(event);
+}
+
+void PictureBox::showProbe(QPoint at, QPoint global)
+{
+    const QPoint pixel = at - QPoint(kBorder, kBorder);
+    if (!QRect(QPoint(), shown().size()).contains(pixel)) {
+        QToolTip::hideText();
+        return;
+    }
+    QToolTip::showText(global, probeText(pixel, shown().pixel(pixel.x(), pixel.y())), this);
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     QPainter painter(this);
-    painter.drawImage(QPoint(kBorder, kBorder), m_pixels.image());
+    painter.drawImage(QPoint(kBorder, kBorder), shown().image());
 }
 
 } // namespace main_window

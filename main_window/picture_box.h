@@ -1,6 +1,7 @@
 // Picture1, the canvas: the core's pixel store inside a sunken two-pixel border, sized to its
 // picture. Whatever the conversion writes into the pixels is what it shows and what a bitmap
-// save writes.
+// save writes. With the pointer resting over it, a tooltip probes the pixel there; while it has
+// the focus, holding Space shows the picture as loaded instead of its conversion.
 #pragma once
 
 #include "core/pixel_store.h"
@@ -27,6 +28,12 @@ public:
     core::PixelStore &pixels() { return m_pixels; }
     const core::PixelStore &pixels() const { return m_pixels; }
 
+    // Keeps a copy of the pixels as they are now, before a conversion overwrites them, for
+    // the Space key to show; the first copy stays until the next picture. None is kept of a
+    // picture over kMaxKeptPixels, or when the memory for it cannot be had.
+    static constexpr qint64 kMaxKeptPixels = qint64(64) << 20;
+    void keepLoadedCopy();
+
     // The inner size in pixels, and the outer position in the parent.
     int ScaleWidth() const { return m_pixels.width(); }
     int ScaleHeight() const { return m_pixels.height(); }
@@ -34,12 +41,24 @@ public:
     int Top() const { return y(); }
 
 protected:
+    bool event(QEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
     void fitToPicture();
+    void showLoaded(bool show);
+    // What is on show: the pixels, or while Space is held the loaded copy.
+    const core::PixelStore &shown() const;
+    // The pixel probe for the point `at` of the canvas, in a tooltip at `global`.
+    void showProbe(QPoint at, QPoint global);
 
     core::PixelStore m_pixels;
+    core::PixelStore m_loaded; // null when no copy is kept
+    bool m_showingLoaded = false;
 };
 
 } // namespace main_window

@@ -17,6 +17,7 @@ inline const QString kCleared = QStringLiteral(" ");
 // Message box titles.
 inline const QString kWarningTitle = QStringLiteral("警告");
 inline const QString kNoticeTitle = QStringLiteral("通知");
+inline const QString kConfirmTitle = QStringLiteral("確認");
 
 // Warnings for failures that would otherwise pass unnoticed.
 inline const QString kConversionFailed =
@@ -25,8 +26,11 @@ inline const QString kCannotLoad = QStringLiteral("画像ファイルを読み�
 inline const QString kCannotSave = QStringLiteral("ファイルを保存できませんでした。");
 inline const QString kNothingConverted =
     QStringLiteral("変換されていません。先に変換してください。");
+inline const QString kChooseOnePicture = QStringLiteral("画像ファイルを１つだけ選んでください。");
 inline const QString kWouldReplaceSource =
     QStringLiteral("開いている画像ファイルには保存できません。別の名前を指定してください。");
+inline const QString kReplaceExisting =
+    QStringLiteral("同じ名前のファイルが既にあります。置き換えますか？");
 
 // Filters of the save dialogs; the open dialogs' is the batch run's kPictureFilter.
 inline const QString kBinFilter = QStringLiteral("Binary(*.BIN)|*.BIN");

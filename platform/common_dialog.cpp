@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <utility>
+
 namespace platform {
 
 bool CommonDialog::ShowOpen()
@@ -17,7 +19,9 @@ bool CommonDialog::ShowSave()
 
 bool CommonDialog::show(FileDialogBackend::Mode mode)
 {
-    const auto chosen = m_backend.run({mode, Filter, Flags, FileName, m_owner});
+    const auto chosen = m_chosenNext
+                            ? std::exchange(m_chosenNext, std::nullopt)
+                            : m_backend.run({mode, Filter, Flags, FileName, InitDir, m_owner});
     if (!chosen || chosen->isEmpty())
         return false;
     FileName = multiSelectionFileName(*chosen);
@@ -39,6 +43,20 @@ QString multiSelectionFileName(const QStringList &paths)
     for (const QString &path : paths)
         fileName += QChar(u'\0') + QFileInfo(path).fileName();
     return fileName;
+}
+
+DialogStart dialogStart(const QString &fileName, const QString &initDir)
+{
+    const QString first = fileName.section(QChar(u'\0'), 0, 0);
+    const QFileInfo info(first);
+    if (fileName.contains(QChar(u'\0')))
+        return {info.absoluteFilePath(), {}};
+    // Relative to the current folder, which is the program's: no place for the user's files.
+    if (!QDir::fromNativeSeparators(first).contains(QLatin1Char('/')))
+        return {initDir, first};
+    if (info.isDir())
+        return {info.absoluteFilePath(), {}};
+    return {info.absolutePath(), info.fileName()};
 }
 
 } // namespace platform

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 
 namespace platform {
 
@@ -27,21 +28,37 @@ public:
     QString Filter;
     std::uint32_t Flags = 0;
     QString FileName;
+    // Where the dialog opens while FileName names no folder (BINSAVE clears it).
+    QString InitDir;
 
     // False when the user cancelled; FileName is then unchanged.
     bool ShowOpen();
     bool ShowSave();
+
+    // The next Show returns these paths as if the user had chosen them, without a dialog: a
+    // drop on the window runs its command exactly as the command's dialog would.
+    void chooseNext(const QStringList &paths) { m_chosenNext = paths; }
 
 private:
     bool show(FileDialogBackend::Mode mode);
 
     FileDialogBackend &m_backend;
     QWidget *m_owner;
+    std::optional<QStringList> m_chosenNext;
 };
 
 // The FileName of a multi-selection: the folder (no trailing separator unless it is a root),
 // then for each file a NUL and its bare name. One path stays a plain full path. Paths use the
 // platform's native separator.
 QString multiSelectionFileName(const QStringList &paths);
+
+// Where a file dialog opens, and the name it offers there: the folder that FileName names (a
+// multi-selection's, a folder itself, or a file's, offering the file), else `initDir`.
+struct DialogStart
+{
+    QString folder;
+    QString name;
+};
+DialogStart dialogStart(const QString &fileName, const QString &initDir);
 
 } // namespace platform

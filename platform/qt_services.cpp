@@ -1,5 +1,6 @@
 #include "qt_services.h"
 
+#include "common_dialog.h"
 #include "core/version.h"
 #include "name_filters.h"
 
@@ -8,19 +9,67 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTreeView>
 #include <QWidget>
 
 namespace platform {
+
+namespace {
+
+int exec(QMessageBox &box)
+{
+    // Set on the box itself: during the splash or between a batch run's files no window of
+    // ours is active to lend it its icon.
+    box.setWindowIcon(QIcon(QStringLiteral(":/icons/varnello.xpm")));
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec();
+}
+
+// The list's sizes and dates in the language of the windows (the default locale), where
+// QFileSystemModel would take the desktop's.
+class LocalisedDetails final : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const auto *files = static_cast<const QFileSystemModel *>(sourceModel());
+        const QModelIndex source = mapToSource(index);
+        if (role == Qt::DisplayRole && index.column() == 1 && !files->isDir(source))
+            return QLocale().formattedDataSize(files->size(source), 1,
+                                               QLocale::DataSizeTraditionalFormat);
+        if (role == Qt::DisplayRole && index.column() == 3)
+            return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+} // namespace
 
 void QtMessageBox::show(const QString &text, const QString &title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok,
                     QApplication::activeWindow());
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+    exec(box);
+}
+
+bool QtMessageBox::ask(const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return exec(box) == QMessageBox::Yes;
 }
 
 namespace {
@@ -102,23 +151,40 @@ std::optional<QStringList> QtFileDialog::run(const Request &request)
     QFileDialog dialog(request.owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
+    // The save commands ask themselves, once they know the name is not the picture on show.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(multi  ? QFileDialog::ExistingFiles
                        : open ? QFileDialog::ExistingFile
                               : QFileDialog::AnyFile);
     dialog.setNameFilters(dialogNameFilters(request.filter));
 
-    // A multi-selection left from a batch run names a folder and bare names; open the folder.
-    const QString preselect = request.fileName.section(QChar(u'\0'), 0, 0);
-    if (!preselect.isEmpty()) {
-        const QFileInfo info(preselect);
-        if (request.fileName.contains(QChar(u'\0')) || info.isDir()) {
-            dialog.setDirectory(info.absoluteFilePath());
-        } else {
-            dialog.setDirectory(info.absolutePath());
-            dialog.selectFile(info.fileName());
-        }
+    if (auto *files = dialog.findChild<QFileSystemModel *>()) {
+        auto *details = new LocalisedDetails(&dialog);
+        details->setSourceModel(files);
+        dialog.setProxyModel(details);
     }
+    // Every column as wide as its widest entry; the names take the rest of the width.
+    if (auto *view = dialog.findChild<QTreeView *>(QStringLiteral("treeView"))) {
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    }
+    dialog.resize(dialog.size().expandedTo({760, 460}));
+    // The places on the left, as wide as their names.
+    auto *places = dialog.findChild<QListView *>(QStringLiteral("sidebar"));
+    auto *splitter = dialog.findChild<QSplitter *>(QStringLiteral("splitter"));
+    if (places && splitter && splitter->count() == 2) {
+        const int wanted = places->sizeHintForColumn(0) + 2 * places->frameWidth() +
+                           places->verticalScrollBar()->sizeHint().width();
+        const int total = splitter->sizes().value(0) + splitter->sizes().value(1);
+        splitter->setSizes({wanted, total - wanted});
+    }
+
+    const DialogStart start = dialogStart(request.fileName, request.initDir);
+    if (!start.folder.isEmpty())
+        dialog.setDirectory(start.folder);
+    if (!start.name.isEmpty())
+        dialog.selectFile(start.name);
 
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;

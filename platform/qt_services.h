@@ -9,6 +9,7 @@ class QtMessageBox final : public MessageBox
 {
 public:
     void show(const QString &text, const QString &title) override;
+    bool ask(const QString &text, const QString &title) override;
 };
 
 class QtDisplayCaps final : public DisplayCaps

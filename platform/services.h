@@ -12,12 +12,15 @@ class QWidget;
 
 namespace platform {
 
-// Modal message box with a single OK button and no icon.
+// Modal message boxes without an icon in the text: a notice with a single OK button, and a
+// question with Yes and No.
 class MessageBox
 {
 public:
     virtual ~MessageBox() = default;
     virtual void show(const QString &text, const QString &title) = 0;
+    // True for Yes. No is the default answer, so Enter or Esc at once changes nothing.
+    virtual bool ask(const QString &text, const QString &title) = 0;
 };
 
 // What the splash window checks: the colour depth and width in pixels of its screen.
@@ -82,6 +85,7 @@ public:
         QString filter; // "description|pattern|description|pattern"
         std::uint32_t flags = 0;
         QString fileName; // preselected
+        QString initDir;  // where to open when fileName names no folder
         QWidget *owner = nullptr;
     };
 

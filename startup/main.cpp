@@ -27,7 +27,12 @@ int main(int argc, char *argv[])
     QApplication::setFont(platform::japaneseFont(9, false));
     // The windows speak Japanese whatever the desktop's language, so the reasons the program
     // gives and Qt's own dialogs and buttons should too.
-    core::installTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
+    // Their file dialogs list sizes, dates and file types in Japanese too.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    core::installTranslations(japanese);
+    QLocale::setDefault(japanese);
+    // Any window without an icon of its own, Qt's dialogs too, shows the program's.
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varnello.xpm")));
 
     // `varnello FILE`, as a file manager's "Open with" runs it.
     QCommandLineParser parser;

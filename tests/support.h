@@ -76,9 +76,11 @@ inline QByteArray binOf(const QString &path)
 
 struct FakeMessageBox final : platform::MessageBox
 {
-    QList<QPair<QString, QString>> shown; // text, title
+    QList<QPair<QString, QString>> shown; // text, title; questions too
+    bool yes = true;                      // the answer to every question
 
     void show(const QString &text, const QString &title) override { shown.append({text, title}); }
+    bool ask(const QString &text, const QString &title) override { return show(text, title), yes; }
 };
 
 struct FakeDisplayCaps final : platform::DisplayCaps

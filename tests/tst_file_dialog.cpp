@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 
 // The product's real file dialog, answered by typing into its name field as a user would.
 class tst_FileDialog : public QObject
@@ -29,14 +30,14 @@ class tst_FileDialog : public QObject
 
     std::unique_ptr<QTimer> m_poll;
 
-    // Waits for the next modal file dialog and types `text` into its name field, then Enter
-    // (again, until that dialog has taken it); an empty text presses Esc instead.
-    void answerNextDialog(const QString &text)
+    // Waits for the next modal file dialog, shows it to `look`, and types `text` into its name
+    // field, then Enter (again, until that dialog has taken it); an empty text presses Esc.
+    void answerNextDialog(const QString &text, std::function<void(QFileDialog *)> look = {})
     {
         m_poll = std::make_unique<QTimer>();
         auto answered = std::make_shared<QPointer<QFileDialog>>();
         auto waited = std::make_shared<int>(0);
-        connect(m_poll.get(), &QTimer::timeout, this, [this, text, answered, waited] {
+        connect(m_poll.get(), &QTimer::timeout, this, [this, text, look, answered, waited] {
             auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
             if (!*answered && dialog) {
                 // Type after a pause, as a user does: the dialog has then listed the folder, its
@@ -45,6 +46,8 @@ class tst_FileDialog : public QObject
                 if (!text.isEmpty() && ++*waited < 10)
                     return;
                 *answered = dialog;
+                if (look)
+                    look(dialog);
                 if (text.isEmpty()) {
                     QTest::keyClick(dialog, Qt::Key_Escape);
                     return;
@@ -65,6 +68,8 @@ class tst_FileDialog : public QObject
     }
 
 private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+
     void init()
     {
         m_fakes = {};
@@ -91,6 +96,10 @@ private slots:
         QCOMPARE(m_form->Picture1->ScaleWidth(), 21);
         QCOMPARE(m_form->windowTitle(), QStringLiteral("65ｋ色Varnello(") + p + ")");
         QVERIFY(m_fakes.messageBox.shown.isEmpty());
+        // Saving over it is refused, and not asked about first.
+        answerNextDialog(p);
+        m_form->mnussav->trigger();
+        QCOMPARE(m_fakes.messageBox.shown.value(0).second, QStringLiteral("警告"));
     }
 
     void escapeCancels()
@@ -101,15 +110,24 @@ private slots:
         QVERIFY(m_fakes.messageBox.shown.isEmpty());
     }
 
-    // With the BMP entry on show, Qt's dialog alone would drop c.jpg from the selection.
+    // With the BMP entry on show, Qt's dialog alone would drop c.jpg from the selection. The
+    // list gives sizes and dates in Japanese.
     void aTypedMultiSelectionMayMixBmpAndJpeg()
     {
         QVERIFY(testing::patternPicture(5, 5).save(path("a.bmp"), "BMP"));
-        QVERIFY(testing::patternPicture(7, 7).save(path("b.bmp"), "BMP"));
+        QVERIFY(testing::patternPicture(300, 200).save(path("b.bmp"), "BMP"));
         QVERIFY(testing::patternPicture(6, 6).save(path("c.jpg"), "JPEG"));
         m_form->CommonDialog1.FileName = path("b.bmp"); // the dialog opens in that folder
-        answerNextDialog(QStringLiteral("\"a.bmp\" \"b.bmp\" \"c.jpg\""));
+        QString listed;
+        answerNextDialog(QStringLiteral("\"a.bmp\" \"b.bmp\" \"c.jpg\""), [&](QFileDialog *dialog) {
+            const auto *view = dialog->findChild<QTreeView *>("treeView");
+            const QModelIndex b = view->selectionModel()->selectedRows().value(0);
+            listed = b.siblingAtColumn(1).data().toString() + " | " +
+                     b.siblingAtColumn(3).data().toString();
+        });
         m_form->mnubat->trigger();
+        QCOMPARE(listed, "175.8 KB | " +
+                             QFileInfo(path("b.bmp")).lastModified().toString("yyyy/MM/dd H:mm"));
         QVERIFY(QFile::exists(path("a.BIN")));
         QVERIFY(QFile::exists(path("b.BIN")));
         QVERIFY2(QFile::exists(path("c.BIN")), qPrintable(m_fakes.messageBox.shown.value(0).first));

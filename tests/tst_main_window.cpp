@@ -3,17 +3,20 @@
 // messages) and what lands on the disk.
 #include "core/texts.h"
 #include "main_window/form1.h"
+#include "platform/common_dialog.h"
 #include "startup/module1.h"
 #include "support.h"
 
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
+#include <QToolTip>
 
 using Mode = platform::FileDialogBackend::Mode;
 
@@ -50,23 +53,48 @@ class tst_MainWindow : public QObject
                         .save(path(name), name.contains(u".jp") ? "JPEG" : "BMP"));
     }
 
-    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog, and
-    // "given:name" opens a picture given to the program.
+    // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog. "no"
+    // answers the questions that follow, "drop:name+name" drops files on the window,
+    // "given:name" opens a picture given to the program, "space" and "release" press and
+    // release Space, "@folder" checks where the last dialog opened.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
+            if (step == u"no")
+                m_fakes.messageBox.yes = false;
+            if (step == u"space" || step == u"release")
+                QTest::keyEvent(step == u"space" ? QTest::Press : QTest::Release,
+                                form().focusWidget(), Qt::Key_Space);
+            if (const auto &asked = dialog().requests; step.startsWith('@'))
+                QCOMPARE(platform::dialogStart(asked.last().fileName, asked.last().initDir).folder,
+                         path(step.mid(1)));
             QStringList chosen;
-            for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts))
+            QList<QUrl> urls;
+            for (const QString &name : step.section(':', 1).split('+', Qt::SkipEmptyParts)) {
                 chosen << path(name);
-            if (step.startsWith(u"given:")) { // as `varnello FILE` opens it
+                urls << QUrl::fromLocalFile(m_dir->filePath(name));
+            }
+            if (step.startsWith(u"given:")) {
                 form().OPEN(chosen.value(0));
+                continue;
+            }
+            if (step.startsWith(u"drop:")) {
+                QMimeData dragged;
+                dragged.setUrls(urls);
+                QDragEnterEvent enter({9, 9}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+                QDropEvent drop({9, 9}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+                QApplication::sendEvent(&form(), &enter);
+                if (form().acceptDrops() && enter.isAccepted())
+                    QApplication::sendEvent(&form(), &drop);
+                QApplication::processEvents();
                 continue;
             }
             if (!chosen.isEmpty())
                 dialog().choose(chosen);
             else if (step.contains(':'))
                 dialog().cancel();
-            form().findChild<QAction *>(step.section(':', 0, 0))->trigger();
+            if (auto *entry = form().findChild<QAction *>(step.section(':', 0, 0)))
+                entry->trigger();
         }
     }
 
@@ -103,12 +131,17 @@ class tst_MainWindow : public QObject
     {
         const QString caption = m_form->windowTitle().mid(m_form->BaseCaption.size());
         const QString source = caption.size() > 2 ? caption.mid(1).chopped(1) : QString();
-        const core::PixelStore &canvas = m_form->Picture1->pixels();
+        // As on the screen, with whatever lies over the canvas.
+        const QImage canvas =
+            m_form->centralWidget()
+                ->grab(m_form->Picture1->contentsRect().translated(m_form->Picture1->pos()))
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
         if (const auto loaded = core::loadPicture(source))
-            shows = canvas.image() == loaded.value().image()              ? "loaded"
-                    : canvas.image() == previewOf(loaded.value().image()) ? "preview"
-                                                                          : "other";
+            shows = canvas == loaded.value().image()              ? "loaded"
+                    : canvas == previewOf(loaded.value().image()) ? "preview"
+                                                                  : "other";
         QStringList files;
         for (const QString &name :
              QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
@@ -202,6 +235,12 @@ private slots:
             failed("f.BIN", cannotSave, aFolder);
             failed("a.bmp", onSource, "");
         }
+        // Another existing file is replaced only when the user agrees: here first yes, then no.
+        const QString replace = "確認: 同じ名前のファイルが既にあります。置き換えますか？ s.BMP";
+        row("replace, then keep", "a.bmp:8x8",
+            "mnuopn:a.bmp mnussav:s.BMP mnucnv mnussav:s.BMP no mnuasav:s.BMP",
+            "a.bmp | ＢＭＰファイル保存終了!! | X=8 Y=8 | preview | a.bmp s.BMP=a.bmp | " +
+                replace + " / " + replace);
 
         // A batch run writes a BIN file beside each picture, named by its last three
         // characters, the later of two pictures with one output name last; then the notice.
@@ -219,13 +258,15 @@ private slots:
                 done);
         row("batch, then open", "a.bmp:640x480", "mnubat:a.bmp mnuopn:a.bmp mnucnv",
             "a.bmp | 変換完了!! | X=640 Y=480 | preview | a.BIN=a.bmp a.bmp | " + done);
+        row("batch, then open two", "a.bmp:4x4 b.bmp:6x6", "mnubat:a.bmp mnuopn:a.bmp+b.bmp",
+            "a.bmp | ＢＩＮファイル保存終了!! | X=4 Y=4 | loaded | a.BIN=a.bmp a.bmp b.bmp | " +
+                done + " / 警告: 画像ファイルを１つだけ選んでください。");
         row("batch, 641 wide", "a.bmp:641x480", "mnubat:a.bmp",
             "a.bmp | | | loaded | a.bmp | " + tooLarge);
-        row("batch, second 481 high", "a.bmp:5x5 b.bmp:640x481 c.bmp:5x5",
-            "mnubat:a.bmp+b.bmp+c.bmp",
-            "b.bmp | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp "
-            "| " +
-                tooLarge);
+        // The labels lie under the picture the run refused; nothing is drawn over it.
+        row("batch, second 481 high, then convert", "a.bmp:5x5 b.bmp:640x481 c.bmp:5x5",
+            "mnubat:a.bmp+b.bmp+c.bmp mnucnv",
+            "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp | " + tooLarge);
         row("batch, second no picture", "a.bmp:5x5 b.bmp:text c.bmp:5x5",
             "mnubat:a.bmp+b.bmp+c.bmp",
             "a.bmp | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp "
@@ -239,6 +280,25 @@ private slots:
             "mnubat:a.bmp+b.bmp+c.bmp",
             "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.BIN b.bmp c.bmp | " +
                 cannotSave + "b.BIN" + aFolder);
+        // Dropped, several pictures of one folder go through the batch run and one is opened;
+        // a drop of anything else, a folder, or pictures of two folders is refused unseen.
+        row("drops", "a.bmp:20x10 c.jpg:9x9 n.txt:text sub:dir sub/b.bmp:4x4",
+            "drop:a.bmp+c.jpg drop:a.bmp drop:a.bmp+n.txt drop:sub drop:a.bmp+sub/b.bmp",
+            "a.bmp | | X=20 Y=10 | loaded | a.BIN=a.bmp a.bmp c.BIN=c.jpg c.jpg n.txt sub | " +
+                done);
+
+        // Held after a conversion, Space shows the picture as loaded; a bitmap still saves the
+        // preview.
+        row("Space held", "a.bmp:30x20", "mnuopn:a.bmp mnucnv space mnussav:s.BMP",
+            "a.bmp | ＢＭＰファイル保存終了!! | X=30 Y=20 | loaded | a.bmp s.BMP=a.bmp |");
+        row("Space released", "a.bmp:30x20", "mnuopn:a.bmp mnucnv space release",
+            "a.bmp | 変換完了!! | X=30 Y=20 | preview | a.bmp |");
+
+        // A dialog whose name names no folder (BIN saves clear it) opens where the user last
+        // opened or saved a file.
+        row("dialogs open where the work is", "a.bmp:4x4 sub:dir sub/b.bmp:5x5",
+            "mnuopn:sub/b.bmp mnucnv mnuasav: @sub mnussav:a.BMP mnuasav: @",
+            "b.bmp | ＢＭＰファイル保存終了!! | X=5 Y=5 | preview | a.BMP=sub/b.bmp a.bmp sub |");
         row("batch, a picture named like its output", "s.BIN:8x8", "mnubat:s.BIN",
             "s.BIN | 変換完了!! | X=8 Y=8 | loaded | s.BIN | 警告: "
             "出力ファイルが元の画像ファイルと同じため、処理を中断します。 s.BIN");
@@ -263,6 +323,25 @@ private slots:
         QCOMPARE(found(), outcome);
         for (const QString &name : m_made)
             QCOMPARE(testing::readAll(path(name)), before[name]);
+    }
+
+    // Resting over the canvas, the pointer shows the pixel under it and the word the display
+    // unit gets, low byte first as in the file.
+    void pixelProbe()
+    {
+        QImage picture(640, 480, QImage::Format_RGB32);
+        picture.fill(Qt::black);
+        picture.setPixel(12, 34, qRgb(200, 100, 50));
+        picture.setPixel(639, 479, qRgb(7, 3, 255));
+        form().Picture1->setPicture(core::PixelStore(picture));
+        QStringList probes;
+        for (const QPoint at : {QPoint(12, 34), QPoint(639, 479)}) {
+            QHelpEvent hover(QEvent::ToolTip, at + QPoint(2, 2), form().Picture1->mapToGlobal(at));
+            QApplication::sendEvent(form().Picture1, &hover);
+            probes << QToolTip::text();
+        }
+        QCOMPARE(probes, QStringList({"(12, 34)  R=200 G=100 B=50  →  0xCB26  [26 CB]",
+                                      "(639, 479)  R=7 G=3 B=255  →  0x001F  [1F 00]"}));
     }
 
     // Over the whole screen, in the program's folder, and before any picture a conversion

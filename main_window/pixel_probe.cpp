@@ -1,0 +1,28 @@
+#include "pixel_probe.h"
+
+#include "core/quantiser.h"
+
+namespace main_window {
+
+namespace {
+
+QString hex(unsigned value, int digits)
+{
+    return QStringLiteral("%1").arg(value, digits, 16, QLatin1Char('0')).toUpper();
+}
+
+} // namespace
+
+QString probeText(QPoint at, core::Colour colour)
+{
+    const core::Rgb565Pixel bin = core::quantise(colour).bin;
+    return QStringLiteral("(%1, %2)  R=%3 G=%4 B=%5  →  0x%6  [%7 %8]")
+        .arg(at.x())
+        .arg(at.y())
+        .arg(core::redOf(colour))
+        .arg(core::greenOf(colour))
+        .arg(core::blueOf(colour))
+        .arg(hex(unsigned(bin.high) << 8 | bin.low, 4), hex(bin.low, 2), hex(bin.high, 2));
+}
+
+} // namespace main_window
