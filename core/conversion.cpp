@@ -1,10 +1,12 @@
 #include "conversion.h"
+#include "quantiser.h"
 #include "texts.h"
 
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 // On x86-64 ELF, GCC and Clang build the row loop once per instruction set and let the loader
 // pick the best for the processor when the program starts: the product stays portable and
@@ -134,6 +136,33 @@ Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowD
     if (bin)
         convertInto(picture, bin.value(), preview, rowDone);
     return bin;
+}
+
+void applyByteOrder(std::span<std::uint8_t> bin, ByteOrder order) noexcept
+{
+    if (order == ByteOrder::Little)
+        return;
+    for (std::size_t i = 0; i + 1 < bin.size(); i += 2)
+        std::swap(bin[i], bin[i + 1]);
+}
+
+PixelStore pictureOfBin(std::span<const std::uint8_t> bin, QSize size, ByteOrder order)
+{
+    Q_ASSERT(bin.size() == binSize(std::uint64_t(size.width()), std::uint64_t(size.height())));
+    PixelStore picture = PixelStore::filled(size, 0);
+    if (picture.isNull())
+        return picture;
+    const std::size_t high = order == ByteOrder::Little ? 1 : 0;
+    const std::uint8_t *in = bin.data();
+    for (int y = 0; y < size.height(); ++y) {
+        std::uint32_t *row = picture.row(y);
+        for (int x = 0; x < size.width(); ++x, in += 2) {
+            const std::uint32_t word = std::uint32_t(in[high]) << 8 | in[1 - high];
+            row[x] = 0xFF000000 | previewChannel(word >> 8 & 0xF8, 7) << 16 |
+                     previewChannel(word >> 3 & 0xFC, 3) << 8 | previewChannel(word << 3 & 0xF8, 7);
+        }
+    }
+    return picture;
 }
 
 } // namespace core
