@@ -1,4 +1,5 @@
 #include "conversion.h"
+#include "cpu_dispatch.h"
 #include "quantiser.h"
 #include "texts.h"
 
@@ -7,21 +8,6 @@
 #include <limits>
 #include <new>
 #include <utility>
-
-// On x86-64 ELF, GCC and Clang build the row loop once per instruction set and let the loader
-// pick the best for the processor when the program starts: the product stays portable and
-// still gets wide vectors where the processor has them. Sanitizer builds keep the baseline
-// loop only, so that the tests exercise it too.
-#if defined(__x86_64__) && defined(__ELF__) && !defined(VARNELLO_NO_CPU_DISPATCH)
-#if defined(__clang__)
-#define VARNELLO_ROW_CLONES __attribute__((target_clones("avx2", "default")))
-#elif defined(__GNUC__)
-#define VARNELLO_ROW_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#endif
-#endif
-#ifndef VARNELLO_ROW_CLONES
-#define VARNELLO_ROW_CLONES
-#endif
 
 #if defined(__GNUC__) || defined(__clang__)
 #define VARNELLO_RESTRICT __restrict
