@@ -3,6 +3,7 @@
 // Items are pixels, so "items_per_second" reads as pixels per second.
 
 #include "core/conversion.h"
+#include "core/dithering.h"
 #include "core/picture_loader.h"
 #include "core/quantiser.h"
 
@@ -51,6 +52,22 @@ template<bool Preview> void BM_Kernel(benchmark::State &state)
     for (auto _ : state) {
         core::convertInto(store, bin, Preview);
         benchmark::DoNotOptimize(bin.data());
+        benchmark::ClobberMemory();
+    }
+    setPixels(state);
+}
+
+// A dithering pass alone, as the command line runs it before the kernel. Each run gets a fresh
+// copy of the picture, made outside the timing, since the pass changes its pixels.
+void BM_Dither(benchmark::State &state, core::Dither method)
+{
+    const core::PixelStore original = picture(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        core::PixelStore store(original.image().copy());
+        state.ResumeTiming();
+        core::dither(store, method);
+        benchmark::DoNotOptimize(store.row(0));
         benchmark::ClobberMemory();
     }
     setPixels(state);
@@ -115,6 +132,8 @@ void sizes(benchmark::internal::Benchmark *b)
 BENCHMARK(BM_Memcpy)->Apply(sizes);
 BENCHMARK(BM_Kernel<false>)->Name("BM_Kernel/no_preview")->Apply(sizes);
 BENCHMARK(BM_Kernel<true>)->Name("BM_Kernel/preview")->Apply(sizes);
+BENCHMARK_CAPTURE(BM_Dither, ordered, core::Dither::Ordered)->Apply(sizes);
+BENCHMARK_CAPTURE(BM_Dither, fs, core::Dither::FloydSteinberg)->Apply(sizes);
 BENCHMARK(BM_ConvertPictureFreshBuffer)->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Decode, bmp_24bit, QImage::Format_RGB32, "BMP")->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Decode, bmp_8bit, QImage::Format_Indexed8, "BMP")->Apply(sizes);

@@ -2,7 +2,9 @@
 # Times varnello-convert on 200 JPEG pictures of 640 x 480 (and 8 of 1920 x 1080), in one run
 # on one machine: with all cores, with one, against the decode alone in one process, and
 # against ffmpeg, when it is installed, as a per-file loop and as one process. Also checks
-# on BMP files whether ffmpeg's output can be made to agree with ours bit for bit.
+# on BMP files whether ffmpeg's output can be made to agree with ours bit for bit. Last, the
+# firmware options (dithering, fitting) against plain conversion, on the 200 pictures and on
+# 8 photos of 12 megapixels.
 #
 #   bench/speed.sh [BUILD_FOLDER]     (default: build; needs bench_make_pictures, bench_decode)
 #
@@ -17,9 +19,10 @@ for tool in varnello-convert bench_make_pictures bench_decode; do
 done
 work=$build/speed
 rm -rf "$work"
-mkdir -p "$work"/{vga,hd,bmp,out,ffout}
+mkdir -p "$work"/{vga,hd,photo,bmp,out,ffout}
 "$bin/bench_make_pictures" "$work/vga" 200 640 480 jpg
 "$bin/bench_make_pictures" "$work/hd" 8 1920 1080 jpg
+"$bin/bench_make_pictures" "$work/photo" 8 4000 3000 jpg
 "$bin/bench_make_pictures" "$work/bmp" 5 640 480 bmp
 
 runs=${RUNS:-5}
@@ -88,6 +91,20 @@ for set in vga hd; do
         echo "  ffmpeg loop / varnello-convert: $(ratio "$ffloop" "$all")" \
             "  ffmpeg one process / varnello-convert: $(ratio "$ffsingle" "$all")"
     fi
+done
+
+echo
+echo "Firmware options, all cores, against plain conversion of the same pictures:"
+for set in vga photo; do
+    files=("$work/$set"/pic*.jpg)
+    plain=$(fastest "$bin/varnello-convert" -q -o "$work/out" "${files[@]}")
+    row "${#files[@]} of $set size, plain" "$plain"
+    for options in "--dither ordered" "--dither fs" "--fit 320x240" "--fit 320x240 --dither fs"; do
+        # shellcheck disable=SC2086 # the options are words to split
+        took=$(fastest "$bin/varnello-convert" -q $options -o "$work/out" "${files[@]}")
+        row "  $options" "$took"
+        echo "    / plain: $(ratio "$took" "$plain")"
+    done
 done
 
 if command -v ffmpeg >/dev/null; then

@@ -185,9 +185,8 @@ int main(int argc, char *argv[])
 
     const std::size_t total = plan.jobs.size();
     Progress progress(cli::showsProgress(errorsGoToTerminal(), options.quiet, total));
-    const cli::RunSettings settings{options.jobs, options.maxSize, options.durability};
     const std::size_t failed =
-        cli::runPlan(plan.jobs, settings, [&](std::size_t index, const QString &error) {
+        cli::runPlan(plan.jobs, options, [&](std::size_t index, const QString &error) {
             if (!error.isEmpty()) {
                 progress.wipe();
                 print(errors, QStringLiteral("varnello-convert: ") + error + u'\n');

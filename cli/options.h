@@ -3,6 +3,10 @@
 #pragma once
 
 #include "core/bin_file.h"
+#include "core/colour.h"
+#include "core/conversion.h"
+#include "core/dithering.h"
+#include "core/fitting.h"
 
 #include <QSize>
 #include <QString>
@@ -15,6 +19,12 @@ namespace cli {
 // "-" as a picture is standard input and as the output standard output.
 inline constexpr QStringView kStandardStream = u"-";
 
+enum class Format
+{
+    Bin,
+    C, // C source with the BIN bytes in an array
+};
+
 struct Options
 {
     QStringList pictures;
@@ -24,6 +34,16 @@ struct Options
     int jobs = 1;
     bool quiet = false;
     core::Durability durability = core::Durability::Unsynced;
+
+    core::ByteOrder byteOrder = core::ByteOrder::Little;
+    core::Dither dither = core::Dither::None;
+    int rotation = 0; // degrees clockwise
+    std::optional<QSize> fit;
+    core::FitMode fitMode = core::FitMode::Contain;
+    core::Colour background = 0;
+    Format format = Format::Bin;
+    // When set, the pictures are BIN files of this size, to be turned back into pictures.
+    std::optional<QSize> fromBin;
 };
 
 struct Parsed

@@ -49,6 +49,17 @@ QString refusal(const QString &source, const QString &output, const QString &rea
     return Texts::tr("%1: will not write %2: %3").arg(source, output, reason);
 }
 
+// The output's name when -o does not give it, made of the picture's name; none when there is
+// nothing to make it of.
+std::optional<QString> outputNameFor(const QString &source, const Options &options)
+{
+    if (options.format == Format::Bin && !options.fromBin)
+        return core::binPathFor(source);
+    if (QFileInfo(source).fileName().isEmpty())
+        return std::nullopt;
+    return core::withExtension(source, options.fromBin ? u"bmp" : u"c");
+}
+
 } // namespace
 
 Plan planJobs(const Options &options)
@@ -95,7 +106,7 @@ Plan planJobs(const Options &options)
         if (placement == Placement::BesidePicture || placement == Placement::IntoFolder) {
             // The rule is applied to the name alone: on a shorter name it would eat into the
             // folder and put the file somewhere else.
-            const auto name = core::binPathFor(QFileInfo(source).fileName());
+            const auto name = outputNameFor(QFileInfo(source).fileName(), options);
             if (!name) {
                 // "pictures/" is a likelier slip than a two-letter name, and worth saying so.
                 job.refusal =
@@ -110,7 +121,7 @@ Plan planJobs(const Options &options)
                 continue;
             }
             job.output = placement == Placement::IntoFolder ? QDir(options.output).filePath(*name)
-                                                            : *core::binPathFor(source);
+                                                            : *outputNameFor(source, options);
         }
 
         const auto clash = [&](const QString &path) -> QString {
@@ -134,6 +145,10 @@ Plan planJobs(const Options &options)
                          ? Texts::tr("the preview and the BIN file would be one file")
                          : clash(job.preview);
         }
+        // A picture made of a BIN file is likely to be named as the picture the BIN file was
+        // made of; that one stays, unless -o names it.
+        if (reason.isEmpty() && options.fromBin && !single && QFileInfo::exists(job.output))
+            reason = Texts::tr("the file exists; name it with -o to replace it");
         if (!reason.isEmpty())
             job.refusal = refusal(source, target, reason);
 

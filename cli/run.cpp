@@ -2,9 +2,13 @@
 #include "texts.h"
 
 #include "core/bitmap_file.h"
+#include "core/c_array.h"
+#include "core/dithering.h"
+#include "core/fitting.h"
 #include "core/picture_loader.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>
@@ -23,7 +27,7 @@ QString standardInput()
     return Texts::tr("standard input");
 }
 
-core::Expected<core::PixelStore> readStandardInput()
+core::Expected<QByteArray> readStandardInput()
 {
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
@@ -40,10 +44,18 @@ core::Expected<core::PixelStore> readStandardInput()
                                Texts::tr("the picture is too large")};
         bytes += piece;
     }
-    if (bytes.isEmpty())
+    return bytes;
+}
+
+core::Expected<core::PixelStore> decodeStandardInput()
+{
+    const auto bytes = readStandardInput();
+    if (!bytes)
+        return bytes.error();
+    if (bytes.value().isEmpty())
         return core::Error{core::Error::Kind::CannotRead, standardInput(),
                            Texts::tr("nothing came in")};
-    return core::decodePicture(bytes, standardInput());
+    return core::decodePicture(bytes.value(), standardInput());
 }
 
 core::Expected<void> writeStandardOutput(std::span<const std::uint8_t> bin)
@@ -58,21 +70,107 @@ core::Expected<void> writeStandardOutput(std::span<const std::uint8_t> bin)
     return {};
 }
 
+QString writeOutput(const QString &path, std::span<const std::uint8_t> bytes,
+                    core::Durability durability)
+{
+    const auto written = path == kStandardStream ? writeStandardOutput(bytes)
+                                                 : core::writeBinFile(path, bytes, durability);
+    return written ? QString() : written.error().toString();
+}
+
+std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
+{
+    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+QString notEnoughMemory(const QString &name)
+{
+    return core::Error{core::Error::Kind::OutOfMemory, name, {}}.toString();
+}
+
+// Turning and fitting, when asked for. The shaped picture is the only holder of its pixels
+// when this returns, so that the conversion does not copy them to write into them.
+QString shape(core::PixelStore &picture, const QString &name, const Options &options)
+{
+    if (options.rotation == 0 && !options.fit)
+        return {};
+    QImage shaped = core::turned(picture.image(), options.rotation);
+    if (options.fit && !shaped.isNull())
+        shaped = core::fitted(shaped, *options.fit, options.fitMode, options.background);
+    if (shaped.isNull())
+        return notEnoughMemory(name);
+    picture = core::PixelStore(shaped);
+    return {};
+}
+
+// --from-bin: the BIN file's bytes, of exactly the length its size takes, back into the
+// picture the display unit shows.
+QString showBin(const Job &job, const QString &name, QSize size, const Options &options)
+{
+    const auto expected = core::binSize(std::uint64_t(size.width()), std::uint64_t(size.height()));
+    const auto wrongLength = [&](qint64 length) {
+        return Texts::tr("%1: is %2 bytes long, but a BIN file of %3 x %4 pixels is %5 bytes")
+            .arg(name)
+            .arg(length)
+            .arg(size.width())
+            .arg(size.height())
+            .arg(expected);
+    };
+    QByteArray bytes;
+    if (job.source == kStandardStream) {
+        auto read = readStandardInput();
+        if (!read)
+            return read.error().toString();
+        bytes = std::move(read.value());
+    } else {
+        QFile file(job.source);
+        const auto cannotRead = [&] {
+            return Texts::tr("%1: cannot read BIN file: %2").arg(name, file.errorString());
+        };
+        if (!file.open(QIODevice::ReadOnly))
+            return cannotRead();
+        // The length is judged before anything is read: a wrong file may be huge.
+        if (std::uint64_t(file.size()) != expected)
+            return wrongLength(file.size());
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            return cannotRead();
+    }
+    if (std::uint64_t(bytes.size()) != expected)
+        return wrongLength(bytes.size());
+
+    const core::PixelStore picture = core::pictureOfBin(bytesOf(bytes), size, options.byteOrder);
+    if (picture.isNull())
+        return notEnoughMemory(name);
+    if (job.output != kStandardStream) {
+        const auto saved = core::saveBitmap(job.output, picture);
+        return saved ? QString() : saved.error().toString();
+    }
+    const QByteArray bitmap = core::bitmapBytes(picture);
+    if (bitmap.isEmpty())
+        return notEnoughMemory(name);
+    return writeOutput(job.output, bytesOf(bitmap), options.durability);
+}
+
 } // namespace
 
-QString runJob(const Job &job, const RunSettings &settings, core::BinBuffer &bin)
+QString runJob(const Job &job, const Options &options, core::BinBuffer &bin)
 {
     if (!job.refusal.isEmpty())
         return job.refusal;
+    const QString name = job.source == kStandardStream ? standardInput() : job.source;
+    if (options.fromBin)
+        return showBin(job, name, *options.fromBin, options);
 
     auto loaded =
-        job.source == kStandardStream ? readStandardInput() : core::loadPicture(job.source);
+        job.source == kStandardStream ? decodeStandardInput() : core::loadPicture(job.source);
     if (!loaded)
         return loaded.error().toString();
     core::PixelStore &picture = loaded.value();
+    if (const QString failed = shape(picture, name, options); !failed.isEmpty())
+        return failed;
 
-    const QString name = job.source == kStandardStream ? standardInput() : job.source;
-    if (const auto limit = settings.maxSize;
+    if (const auto limit = options.maxSize;
         limit && (picture.width() > limit->width() || picture.height() > limit->height()))
         return Texts::tr("%1: too large: the picture is %2 x %3 pixels, --max-size allows "
                          "%4 x %5")
@@ -97,21 +195,34 @@ QString runJob(const Job &job, const RunSettings &settings, core::BinBuffer &bin
     } catch (const std::bad_alloc &) {
         return outOfMemory();
     }
+    core::dither(picture, options.dither);
     core::convertInto(picture, bin, !job.preview.isEmpty());
+    core::applyByteOrder(bin, options.byteOrder);
 
-    const auto written = job.output == kStandardStream
-                             ? writeStandardOutput(bin)
-                             : core::writeBinFile(job.output, bin, settings.durability);
-    if (!written)
-        return written.error().toString();
+    QString failed;
+    if (options.format == Format::C) {
+        // Standard input has no name; the output's, when it has one, is the likeliest wish.
+        const bool named = job.source != kStandardStream;
+        const QString arrayName = named                           ? QFileInfo(job.source).fileName()
+                                  : job.output != kStandardStream ? QFileInfo(job.output).fileName()
+                                                                  : QString();
+        const core::CArrayHeader header{core::cIdentifier(arrayName),
+                                        named ? arrayName : QStringLiteral("standard input"),
+                                        picture.size(), options.byteOrder};
+        failed =
+            writeOutput(job.output, bytesOf(core::cArraySource(bin, header)), options.durability);
+    } else {
+        failed = writeOutput(job.output, bin, options.durability);
+    }
+    if (!failed.isEmpty())
+        return failed;
     if (!job.preview.isEmpty())
         if (const auto saved = core::saveBitmap(job.preview, picture); !saved)
             return saved.error().toString();
     return {};
 }
 
-std::size_t runPlan(const std::vector<Job> &jobs, const RunSettings &settings,
-                    const Outcome &outcome)
+std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const Outcome &outcome)
 {
     const std::size_t count = jobs.size();
     if (count == 0)
@@ -125,7 +236,7 @@ std::size_t runPlan(const std::vector<Job> &jobs, const RunSettings &settings,
     const auto work = [&] {
         core::BinBuffer bin;
         for (std::size_t i = next++; i < count; i = next++) {
-            QString error = runJob(jobs[i], settings, bin);
+            QString error = runJob(jobs[i], options, bin);
             {
                 const std::lock_guard lock(mutex);
                 errors[i] = std::move(error);
@@ -135,7 +246,7 @@ std::size_t runPlan(const std::vector<Job> &jobs, const RunSettings &settings,
         }
     };
 
-    const auto workers = std::clamp<std::size_t>(std::size_t(settings.jobs), 1, count);
+    const auto workers = std::clamp<std::size_t>(std::size_t(options.jobs), 1, count);
     std::vector<std::jthread> threads;
     threads.reserve(workers);
     for (std::size_t w = 0; w < workers; ++w)

@@ -1,6 +1,7 @@
 #include "bitmap_file.h"
 #include "texts.h"
 
+#include <QBuffer>
 #include <QImageWriter>
 #include <QSaveFile>
 
@@ -29,6 +30,16 @@ Expected<void> saveBitmap(const QString &path, const PixelStore &picture)
     if (!file.commit())
         return Error{Error::Kind::CannotWrite, path, file.errorString()};
     return {};
+}
+
+QByteArray bitmapBytes(const PixelStore &picture)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (picture.isNull() || !QImageWriter(&buffer, "bmp").write(picture.image()))
+        return {};
+    return bytes;
 }
 
 } // namespace core

@@ -4,6 +4,7 @@
 #include "error.h"
 #include "pixel_store.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace core {
@@ -11,5 +12,8 @@ namespace core {
 // Writes a 24-bit BMP with exactly the stored pixels. Like the BIN writer it replaces the
 // target only once the whole file is written.
 Expected<void> saveBitmap(const QString &path, const PixelStore &picture);
+
+// The same file's bytes, for a stream; empty when the picture is null.
+QByteArray bitmapBytes(const PixelStore &picture);
 
 } // namespace core

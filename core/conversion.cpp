@@ -1,25 +1,13 @@
 #include "conversion.h"
+#include "cpu_dispatch.h"
+#include "quantiser.h"
 #include "texts.h"
 
 #include <bit>
 #include <cstring>
 #include <limits>
 #include <new>
-
-// On x86-64 ELF, GCC and Clang build the row loop once per instruction set and let the loader
-// pick the best for the processor when the program starts: the product stays portable and
-// still gets wide vectors where the processor has them. Sanitizer builds keep the baseline
-// loop only, so that the tests exercise it too.
-#if defined(__x86_64__) && defined(__ELF__) && !defined(VARNELLO_NO_CPU_DISPATCH)
-#if defined(__clang__)
-#define VARNELLO_ROW_CLONES __attribute__((target_clones("avx2", "default")))
-#elif defined(__GNUC__)
-#define VARNELLO_ROW_CLONES __attribute__((target_clones("arch=x86-64-v4", "avx2", "default")))
-#endif
-#endif
-#ifndef VARNELLO_ROW_CLONES
-#define VARNELLO_ROW_CLONES
-#endif
+#include <utility>
 
 #if defined(__GNUC__) || defined(__clang__)
 #define VARNELLO_RESTRICT __restrict
@@ -134,6 +122,33 @@ Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowD
     if (bin)
         convertInto(picture, bin.value(), preview, rowDone);
     return bin;
+}
+
+void applyByteOrder(std::span<std::uint8_t> bin, ByteOrder order) noexcept
+{
+    if (order == ByteOrder::Little)
+        return;
+    for (std::size_t i = 0; i + 1 < bin.size(); i += 2)
+        std::swap(bin[i], bin[i + 1]);
+}
+
+PixelStore pictureOfBin(std::span<const std::uint8_t> bin, QSize size, ByteOrder order)
+{
+    Q_ASSERT(bin.size() == binSize(std::uint64_t(size.width()), std::uint64_t(size.height())));
+    PixelStore picture = PixelStore::filled(size, 0);
+    if (picture.isNull())
+        return picture;
+    const std::size_t high = order == ByteOrder::Little ? 1 : 0;
+    const std::uint8_t *in = bin.data();
+    for (int y = 0; y < size.height(); ++y) {
+        std::uint32_t *row = picture.row(y);
+        for (int x = 0; x < size.width(); ++x, in += 2) {
+            const std::uint32_t word = std::uint32_t(in[high]) << 8 | in[1 - high];
+            row[x] = 0xFF000000 | previewChannel(word >> 8 & 0xF8, 7) << 16 |
+                     previewChannel(word >> 3 & 0xFC, 3) << 8 | previewChannel(word << 3 & 0xF8, 7);
+        }
+    }
+    return picture;
 }
 
 } // namespace core

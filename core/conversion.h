@@ -5,6 +5,8 @@
 #include "error.h"
 #include "pixel_store.h"
 
+#include <QSize>
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -25,6 +27,14 @@ constexpr std::uint64_t binSize(std::uint64_t width, std::uint64_t height) noexc
     return 2 * width * height;
 }
 
+// The order of each pixel's two bytes. Little, low byte first, is the BIN file; Big is for
+// display units whose drivers take the high byte first.
+enum class ByteOrder
+{
+    Little,
+    Big,
+};
+
 // Encodes `width` pixels (QRgb words) into 2 * width bytes at `bin`. With `preview` each pixel
 // is overwritten by its preview colour after it has been read. `bin` must not overlap `row`.
 void convertRow(std::uint32_t *row, std::size_t width, std::uint8_t *bin, bool preview) noexcept;
@@ -40,5 +50,12 @@ Expected<BinBuffer> allocateBinBuffer(std::uint64_t bytes);
 // The pass into a new zero-initialised buffer. When the buffer cannot be had the result is
 // OutOfMemory and nothing has been touched, so the caller's previous buffer stays valid.
 Expected<BinBuffer> convertPicture(PixelStore &picture, bool preview, const RowDone &rowDone = {});
+
+// The conversion writes the BIN file's order; this puts a buffer of it into `order`.
+void applyByteOrder(std::span<std::uint8_t> bin, ByteOrder order) noexcept;
+
+// What the display unit shows for a BIN raster of `size` pixels: each pixel in its preview
+// colour. `bin` must hold exactly binSize() bytes. Null when the picture cannot be allocated.
+PixelStore pictureOfBin(std::span<const std::uint8_t> bin, QSize size, ByteOrder order);
 
 } // namespace core

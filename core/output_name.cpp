@@ -2,6 +2,8 @@
 
 #include "fs_path.h"
 
+#include <QFileInfo>
+
 #include <filesystem>
 #include <system_error>
 
@@ -12,6 +14,20 @@ std::optional<QString> binPathFor(const QString &source)
     if (source.size() < 3)
         return std::nullopt;
     return source.left(source.size() - 3) + QStringLiteral("BIN");
+}
+
+QString withoutExtension(const QString &fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    return dot > 0 ? fileName.left(dot) : fileName;
+}
+
+QString withExtension(const QString &source, QStringView extension)
+{
+    const QString name = QFileInfo(source).fileName();
+    QString path = source.left(source.size() - name.size()) + withoutExtension(name) + u'.';
+    path += extension;
+    return path;
 }
 
 bool wouldOverwriteSource(const QString &source, const QString &output)

@@ -13,6 +13,14 @@ namespace core {
 // characters has none to replace and gives nothing.
 std::optional<QString> binPathFor(const QString &source);
 
+// A file name less its extension, the part from its last dot on. A name whose only dot is
+// its first character (".logo") has no extension.
+QString withoutExtension(const QString &fileName);
+
+// `source` with the extension of its file name replaced by `extension`, or given it when it
+// has none: photo.jpg with "c" gives photo.c, and a dot in a folder's name is left alone.
+QString withExtension(const QString &source, QStringView extension);
+
 // Whether writing `output` would replace the file `source`: the same file as the file system
 // sees it (letter case on a case-insensitive volume, links, hard links), not merely the same
 // spelling. False when `output` does not exist yet.

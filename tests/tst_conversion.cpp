@@ -4,6 +4,8 @@
 // and the rows reported as they finish, are the window's and the command line's tests' part.
 #include "support.h"
 
+#include "core/dithering.h"
+
 #include <QTest>
 
 using core::quantise;
@@ -28,6 +30,43 @@ int referenceFill(int value, int keptBits)
     const int dropped = 8 - keptBits;
     const int truncated = value >> dropped << dropped;
     return truncated == 0 ? 0 : truncated | ((1 << dropped) - 1);
+}
+
+// The dithering methods transcribed from their definitions, slowly: the channel values whose
+// truncation the display unit is to get.
+int bayer(int n, int y, int x)
+{
+    constexpr int kQuadrant[2][2] = {{0, 2}, {3, 1}};
+    const int h = n / 2;
+    return n == 1 ? 0 : 4 * bayer(h, y % h, x % h) + kQuadrant[y / h][x / h];
+}
+
+QImage referenceDither(QImage picture, core::Dither method)
+{
+    const int w = picture.width(), h = picture.height();
+    std::vector<int> sixteenths(std::size_t(3 * w * h), 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            int v[3] = {qRed(picture.pixel(x, y)), qGreen(picture.pixel(x, y)),
+                        qBlue(picture.pixel(x, y))};
+            for (int ch = 0; ch < 3; ++ch) {
+                const int d = ch == 1 ? 2 : 3;
+                if (method == core::Dither::Ordered) {
+                    v[ch] = qMin(255, v[ch] + bayer(8, y % 8, x % 8) * (1 << d) / 64);
+                    continue;
+                }
+                const int e = sixteenths[std::size_t(3 * (y * w + x) + ch)];
+                // floor(e / 16), by a division of positive numbers.
+                v[ch] = qBound(0, v[ch] + (e + 4096) / 16 - 256, 255);
+                const int error = v[ch] - referenceFill(v[ch], 8 - d);
+                constexpr int kSpread[4][3] = {{1, 0, 7}, {-1, 1, 3}, {0, 1, 5}, {1, 1, 1}};
+                for (const auto &[dx, dy, weight] : kSpread)
+                    if (x + dx >= 0 && x + dx < w && y + dy < h)
+                        sixteenths[std::size_t(3 * ((y + dy) * w + x + dx) + ch)] += error * weight;
+            }
+            picture.setPixel(x, y, qRgb(v[0], v[1], v[2]));
+        }
+    return picture;
 }
 
 } // namespace
@@ -59,6 +98,8 @@ private slots:
         }
         core::PixelStore picture(image);
         const auto bin = core::convertPicture(picture, preview).value();
+        // The BIN file read back shows the preview, whether or not the pass painted it.
+        const auto shownByBin = core::pictureOfBin(bin, {width, height}, core::ByteOrder::Little);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 const core::Colour c = colourAt(x, y);
@@ -69,9 +110,35 @@ private slots:
                             : c;
                 const std::size_t i = 2 * (std::size_t(y) * width + std::size_t(x));
                 if (bin[i] != (word & 0xFF) || bin[i + 1] != word >> 8 ||
-                    picture.pixel(x, y) != shown)
+                    picture.pixel(x, y) != shown || shownByBin.pixel(x, y) != quantise(c).preview)
                     QFAIL(qPrintable(QStringLiteral("colour %1").arg(c, 6, 16, QLatin1Char('0'))));
             }
+    }
+
+    // Both methods against their transcriptions, on a pattern, one column, and gradients over
+    // which errors carry along rows and down columns; widths are no multiple of the matrix's.
+    void ditheringFollowsTheDefinitions_data()
+    {
+        QTest::addColumn<int>("method");
+        QTest::newRow("ordered") << int(core::Dither::Ordered);
+        QTest::newRow("fs") << int(core::Dither::FloydSteinberg);
+    }
+
+    void ditheringFollowsTheDefinitions()
+    {
+        QFETCH(int, method);
+        QImage gradients(70, 6, QImage::Format_RGB32);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 70; ++x)
+                gradients.setPixel(x, y, qRgb(x / 3 + y, 250 + x % 6, x * 255 / 69));
+        for (const QImage &picture :
+             {testing::patternPicture(13, 9), testing::patternPicture(1, 7), gradients}) {
+            core::PixelStore store(picture);
+            core::dither(store, core::Dither(method));
+            const auto bin = core::convertPicture(store, false).value();
+            QCOMPARE(QByteArray(reinterpret_cast<const char *>(bin.data()), qsizetype(bin.size())),
+                     testing::expectedBin(referenceDither(picture, core::Dither(method))));
+        }
     }
 };
 

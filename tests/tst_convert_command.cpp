@@ -217,7 +217,7 @@ private slots:
             "0 [a.BIN big.BIN] 2 pictures converted");
         row("into folder, quiet", "-q -o out/ sub/../a.bmp big.bmp", "0 [out/a.BIN out/big.BIN]");
         row("into a file", "-o logo.raw a.bmp", "0 [logo.raw]");
-        row("to standard output", "-o - a.bmp", "0 []");
+        row("to standard output", "-o - a.bmp", "0 [] 02 00 2e 20 5b 48 22 0a 6f 32 9b 52");
         row("preview, synced", "--sync --preview p.bmp a.bmp", "0 [a.BIN p.bmp]");
         row("too tall", "--max-size 9x3 big.bmp a.bmp",
             "1 [a.BIN] big.bmp: too large: the picture is 9 x 4 pixels, --max-size allows 9 x 3");
@@ -256,6 +256,48 @@ private slots:
         row("BIN name links to the picture", "l.bmp",
             "1 [] l.bmp: will not write l.BIN: it is the picture itself");
 #endif
+
+        // For firmware: a.bmp and its BIN file c.BIN hold the 3 x 2 pixels 000011 250576
+        // 4a0adb, 0b4714 304c79 5551de.
+        row("byte order unknown", "--byte-order xe a.bmp",
+            usage + "--byte-order wants le or be, not \"xe\"");
+        row("high byte first", "--byte-order be -o - a.bmp",
+            "0 [] 00 02 20 2e 48 5b 0a 22 32 6f 52 9b");
+        row("ordered dither", "--dither ordered -o - a.bmp",
+            "0 [] 02 00 2f 28 5b 48 43 12 6f 32 bc 5a");
+        row("error diffusion, high byte first", "--dither fs --byte-order be -o - a.bmp",
+            "0 [] 00 02 20 2e 48 5b 0a 22 2a 4e 52 7b");
+        row("quarter turn clockwise", "--rotate 90 -o - a.bmp",
+            "0 [] 22 0a 02 00 6f 32 2e 20 9b 52 5b 48");
+        row("fit without size", "--fit 0x2 a.bmp",
+            usage + "--fit wants WIDTHxHEIGHT, such as 320x240, not \"0x2\"");
+        row("fit mode without fit", "--fit-mode cover a.bmp", usage + "--fit-mode needs --fit");
+        row("background unknown", "--fit 3x2 --background red a.bmp",
+            usage + "--background wants a colour as RRGGBB in hex, such as ff8000, not \"red\"");
+        row("fit to its own size", "--fit 3x2 -o - a.bmp",
+            "0 [] 02 00 2e 20 5b 48 22 0a 6f 32 9b 52");
+        row("contained, the odd band right", "--fit 6x2 --background ff8000 -o - a.bmp",
+            "0 [] 00 fc 02 00 2e 20 5b 48 00 fc 00 fc 00 fc 22 0a 6f 32 9b 52 00 fc 00 fc");
+        row("covered, the overhang cut", "--fit 3x1 --fit-mode cover -o - a.bmp",
+            "0 [] 02 00 2e 20 5b 48");
+        row("limit after fitting", "--fit 9x4 --max-size 3x2 a.bmp",
+            "1 [] a.bmp: too large: the picture is 9 x 4 pixels, --max-size allows 3 x 2");
+        row("C source beside", "--format c a.bmp big.bmp", "0 [a.c big.c] 2 pictures converted");
+        row("C source", "--format c --byte-order be -o - a.bmp",
+            "0 [] /* a.bmp: 3 x 2 pixels in 65K colours (RGB565), two bytes a pixel, high byte "
+            "first */\n#include <stdint.h>\n\n#define a_WIDTH 3\n#define a_HEIGHT 2\n\n"
+            "const uint8_t a[a_WIDTH * a_HEIGHT * 2] = {\n"
+            "    0x00, 0x02, 0x20, 0x2e, 0x48, 0x5b, 0x0a, 0x22, 0x32, 0x6f, 0x52, 0x9b,\n};");
+        row("from BIN with dithering", "--from-bin 3x2 --dither fs c.BIN",
+            usage + "--from-bin cannot be combined with --dither");
+        row("BIN to picture", "--from-bin 3x2 -o - c.BIN",
+            "0 [] 17 47 0f 7f 4f 37 df 53 57 00 00 00 17 00 00 77 07 27 df 0b 4f 00 00 00");
+        row("BIN to picture, read high byte first", "--from-bin 3x2 --byte-order be -o - c.BIN",
+            "0 [] 57 43 27 97 e7 6f 97 6b 9f 00 00 00 00 43 00 00 c7 2f 47 6b 5f 00 00 00");
+        row("BIN of another length", "--from-bin 3x2 -o x.bmp a.BIN",
+            "1 [] a.BIN: is 9 bytes long, but a BIN file of 3 x 2 pixels is 12 bytes");
+        row("picture beside the BIN kept", "--from-bin 3x2 c.BIN",
+            "1 [] c.BIN: will not write c.bmp: the file exists; name it with -o to replace it");
     }
 
     void outcomes()
@@ -270,6 +312,8 @@ private slots:
         QVERIFY(testing::writeAll(dir.filePath("big.bmp"),
                                   testing::encoded(testing::patternPicture(9, 4), "BMP")));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
+        QVERIFY(testing::writeAll(dir.filePath("c.bmp"), small));
+        QVERIFY(testing::writeAll(dir.filePath("c.BIN"), testing::binOf(dir.filePath("a.bmp"))));
         QVERIFY(QDir(dir.path()).mkdir("out"));
         QVERIFY(QDir(dir.path()).mkdir("sub"));
 #ifdef Q_OS_UNIX
@@ -292,8 +336,15 @@ private slots:
             QVERIFY2(first.startsWith(QStringLiteral("varnello-convert: ")), qPrintable(first));
         if (result.exitCode == 1)
             first = first.mid(18);
-        const QString got =
-            QStringLiteral("%1 [%2] %3").arg(result.exitCode).arg(changed.join(u' '), first);
+        // Then what -o - wrote: C source as it is, a bitmap's pixel rows (bottom up, in blue,
+        // green, red, each row padded to four bytes), BIN bytes in hex.
+        const QByteArray out = !arguments.contains(u"-o -")  ? QByteArray()
+                               : result.out.startsWith("/*") ? result.out.trimmed()
+                               : result.out.startsWith("BM") ? result.out.mid(54).toHex(' ')
+                                                             : result.out.toHex(' ');
+        const QString got = QStringLiteral("%1 [%2] %3")
+                                .arg(result.exitCode)
+                                .arg(changed.join(u' '), first + QString::fromUtf8(out));
         QCOMPARE(got.trimmed(), outcome);
     }
 

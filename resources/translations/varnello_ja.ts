@@ -4,54 +4,8 @@
 <context>
     <name>cli</name>
     <message>
-        <source>Converts BMP and JPEG pictures (PNG and GIF too) into 65K-colour BIN files for the
-display unit: two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first,
-rows from the top. The bytes are the same as the window program writes.
-
-Each BIN file is written beside its picture, named as the window&apos;s batch run names it:
-the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older
-BIN file is replaced; a picture never is.</source>
-        <translation>BMP・JPEG画像（PNG・GIFも）を表示ユニット用の65K色BINファイルに変換します。
-1画素2バイト、赤・緑・青を5・6・5ビット、下位バイトが先、行は上から順です。
-バイト列はウィンドウのプログラムが書くものと同じです。
-
-BINファイルは画像の隣に、ウィンドウの自動処理と同じ名前で書きます。名前の最後の
-3文字がBINになります（photo.jpgからphoto.BIN）。古いBINファイルは置き換えますが、
-画像を置き換えることはありません。</translation>
-    </message>
-    <message>
-        <source>
-Exit status: 0 when every picture was converted, 1 when any failed,
-2 when the command line was wrong.
-
-Examples:
-  varnello-convert photo.jpg
-  varnello-convert -o out/ pictures/*.bmp
-  varnello-convert --max-size 320x240 -o logo.BIN logo.bmp
-  cat photo.jpg | varnello-convert -o - - &gt; photo.BIN
-</source>
-        <translation>
-終了ステータス: すべての画像を変換できたとき0、変換できない画像があったとき1、
-コマンドラインが正しくないとき2。
-
-例:
-  varnello-convert photo.jpg
-  varnello-convert -o out/ pictures/*.bmp
-  varnello-convert --max-size 320x240 -o logo.BIN logo.bmp
-  cat photo.jpg | varnello-convert -o - - &gt; photo.BIN
-</translation>
-    </message>
-    <message>
         <source>Write into the folder &lt;path&gt; (one that exists), or, for a single picture, into the file &lt;path&gt;; - is standard output.</source>
         <translation>既存のフォルダー&lt;path&gt;に書きます。画像が1つのときはファイル&lt;path&gt;に書きます。-は標準出力です。</translation>
-    </message>
-    <message>
-        <source>Also write the preview the window shows after converting, as a 24-bit BMP file (one picture only).</source>
-        <translation>変換後にウィンドウが表示するプレビューも24ビットBMPファイルとして書きます（画像1つのみ）。</translation>
-    </message>
-    <message>
-        <source>Refuse pictures wider or taller than this, such as 640x480. Default: no limit.</source>
-        <translation>これより幅か高さが大きい画像は変換しません（例: 640x480）。既定: 制限なし。</translation>
     </message>
     <message>
         <source>Convert &lt;n&gt; pictures at a time (default: %1, the number of cores).</source>
@@ -64,10 +18,6 @@ Examples:
     <message>
         <source>Show only errors: no progress, no summary.</source>
         <translation>エラーだけを表示します。進行状況とまとめは表示しません。</translation>
-    </message>
-    <message>
-        <source>The pictures to convert; - is standard input.</source>
-        <translation>変換する画像。-は標準入力です。</translation>
     </message>
     <message>
         <source>Usage: varnello-convert [options] PICTURE...</source>
@@ -181,6 +131,155 @@ Examples:
         <source>Try &apos;varnello-convert --help&apos; for more.
 </source>
         <translation>詳しくは&apos;varnello-convert --help&apos;を実行してください。
+</translation>
+    </message>
+    <message>
+        <source>Converts BMP and JPEG pictures (PNG and GIF too) into 65K-colour BIN files for the
+display unit: two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first,
+rows from the top. Unless options below change them, the bytes are the same as the
+window program writes.
+
+Each BIN file is written beside its picture, named as the window&apos;s batch run names it:
+the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older
+BIN file is replaced; a picture never is.</source>
+        <translation>BMP・JPEG画像（PNG・GIFも）を表示ユニット用の65K色BINファイルに変換します。
+1画素2バイト、赤・緑・青を5・6・5ビット、下位バイトが先、行は上から順です。
+下のオプションで変えない限り、バイト列はウィンドウのプログラムが書くものと同じです。
+
+BINファイルは画像の隣に、ウィンドウの自動処理と同じ名前で書きます。名前の最後の
+3文字がBINになります（photo.jpgからphoto.BIN）。古いBINファイルは置き換えますが、
+画像を置き換えることはありません。</translation>
+    </message>
+    <message>
+        <source>Also write what the display unit will show, after any --rotate, --fit and --dither, as a 24-bit BMP file (one picture only).</source>
+        <translation>--rotate・--fit・--ditherを適用したうえで表示ユニットに表示される画像も、24ビットBMPファイルとして書きます（画像1つのみ）。</translation>
+    </message>
+    <message>
+        <source>Refuse pictures wider or taller than this, such as 640x480, after --rotate and --fit. Default: no limit.</source>
+        <translation>--rotateと--fitの後で、これより幅か高さが大きい画像は変換しません（例: 640x480）。既定: 制限なし。</translation>
+    </message>
+    <message>
+        <source>The order of each pixel&apos;s two bytes: le, low byte first (the BIN file&apos;s, the default), or be, high byte first. With --from-bin, the order the BIN files were written in.</source>
+        <translation>1画素2バイトの順序: leは下位バイトが先（BINファイルの順序、既定）、beは上位バイトが先です。--from-binでは、BINファイルが書かれた順序です。</translation>
+    </message>
+    <message>
+        <source>Dither before the 65K-colour encoding: none (the default: each channel truncated, as the window does), ordered (an 8x8 Bayer pattern) or fs (Floyd-Steinberg error diffusion).</source>
+        <translation>65K色にする前にディザリングします: none（既定: ウィンドウと同じく各色の下位ビットを切り捨て）、ordered（8x8のBayerパターン）、fs（Floyd-Steinbergの誤差拡散）。</translation>
+    </message>
+    <message>
+        <source>Scale each picture to exactly this size, such as 320x240, the panel&apos;s. A picture of that size is left as it is.</source>
+        <translation>各画像をちょうどこの大きさ（例: パネルの大きさの320x240）に拡大縮小します。すでにその大きさの画像はそのままです。</translation>
+    </message>
+    <message>
+        <source>How --fit scales: contain (the default: the whole picture, centred on the background), cover (the whole panel, the overhang cut off on both sides) or stretch (the aspect given up).</source>
+        <translation>--fitの合わせ方: contain（既定: 画像全体を背景の中央に置く）、cover（パネル全体を埋め、はみ出した分は両側で切り取る）、stretch（縦横比を保たない）。</translation>
+    </message>
+    <message>
+        <source>The colour of the bands that --fit-mode contain adds, in hex (default: 000000, black).</source>
+        <translation>--fit-mode containで足す帯の色を16進数で指定します（既定: 000000、黒）。</translation>
+    </message>
+    <message>
+        <source>Turn each picture clockwise by 90, 180 or 270 degrees, before --fit.</source>
+        <translation>--fitの前に、各画像を時計回りに90・180・270度回します。</translation>
+    </message>
+    <message>
+        <source>Write bin (the default), or c: C source, NAME.c beside the picture, with the bytes as the array NAME and the size as NAME_WIDTH and NAME_HEIGHT, NAME being the picture&apos;s name made into a C identifier.</source>
+        <translation>bin（既定）かcを書きます。cは画像の隣のCソースファイルNAME.cで、バイト列を配列NAMEに、大きさをNAME_WIDTHとNAME_HEIGHTに入れます。NAMEは画像の名前をCの識別子にしたものです。</translation>
+    </message>
+    <message>
+        <source>The other way: read BIN files of WxH pixels and write what the display unit shows of each as a 24-bit BMP file, NAME.bmp beside the BIN file (a file already there is not replaced, unless -o names it).</source>
+        <translation>逆向きの変換: 幅x高さ画素のBINファイルを読み、表示ユニットが表示する画像を24ビットBMPファイルとしてBINファイルの隣のNAME.bmpに書きます（-oで指定しない限り、すでにあるファイルは置き換えません）。</translation>
+    </message>
+    <message>
+        <source>The pictures to convert (with --from-bin, the BIN files); - is standard input.</source>
+        <translation>変換する画像（--from-binではBINファイル）。-は標準入力です。</translation>
+    </message>
+    <message>
+        <source>%1 wants WIDTHxHEIGHT, such as 320x240, not &quot;%2&quot;</source>
+        <translation>%1には幅x高さ（例: 320x240）を指定してください。「%2」は使えません</translation>
+    </message>
+    <message>
+        <source>--byte-order wants le or be, not &quot;%1&quot;</source>
+        <translation>--byte-orderにはleかbeを指定してください。「%1」は使えません</translation>
+    </message>
+    <message>
+        <source>--from-bin cannot be combined with --%1</source>
+        <translation>--from-binと--%1は一緒に使えません</translation>
+    </message>
+    <message>
+        <source>--dither wants none, ordered or fs, not &quot;%1&quot;</source>
+        <translation>--ditherにはnone・ordered・fsのどれかを指定してください。「%1」は使えません</translation>
+    </message>
+    <message>
+        <source>--rotate wants 90, 180 or 270, not &quot;%1&quot;</source>
+        <translation>--rotateには90・180・270のどれかを指定してください。「%1」は使えません</translation>
+    </message>
+    <message>
+        <source>--format wants bin or c, not &quot;%1&quot;</source>
+        <translation>--formatにはbinかcを指定してください。「%1」は使えません</translation>
+    </message>
+    <message>
+        <source>--%1 needs --fit</source>
+        <translation>--%1には--fitが必要です</translation>
+    </message>
+    <message>
+        <source>--fit-mode wants contain, cover or stretch, not &quot;%1&quot;</source>
+        <translation>--fit-modeにはcontain・cover・stretchのどれかを指定してください。「%1」は使えません</translation>
+    </message>
+    <message>
+        <source>--background wants a colour as RRGGBB in hex, such as ff8000, not &quot;%1&quot;</source>
+        <translation>--backgroundには色をRRGGBBの16進数（例: ff8000）で指定してください。「%1」は使えません</translation>
+    </message>
+    <message>
+        <source>the file exists; name it with -o to replace it</source>
+        <translation>ファイルがすでにあります。置き換えるには-oで指定してください</translation>
+    </message>
+    <message>
+        <source>%1: is %2 bytes long, but a BIN file of %3 x %4 pixels is %5 bytes</source>
+        <translation>%1: 長さが%2バイトですが、%3×%4画素のBINファイルは%5バイトです</translation>
+    </message>
+    <message>
+        <source>%1: cannot read BIN file: %2</source>
+        <translation>%1: BINファイルを読み込めません: %2</translation>
+    </message>
+    <message>
+        <source>
+Exit status: 0 when every picture was converted, 1 when any failed,
+2 when the command line was wrong.
+
+Examples:
+  varnello-convert photo.jpg
+  varnello-convert -o out/ pictures/*.bmp
+  varnello-convert --max-size 320x240 -o logo.BIN logo.bmp
+  cat photo.jpg | varnello-convert -o - - &gt; photo.BIN
+
+For firmware: logo.c holds logo.png fitted to a 320x240 panel
+and dithered, as a C array; photo.BIN holds photo.jpg turned a
+quarter to fill a 240x320 panel, high byte first; shown.bmp is
+what the display unit shows of photo.BIN.
+  varnello-convert --fit 320x240 --dither fs --format c logo.png
+  varnello-convert --rotate 90 --fit 240x320 --fit-mode cover \
+      --byte-order be photo.jpg
+  varnello-convert --from-bin 320x240 -o shown.bmp photo.BIN
+</source>
+        <translation>
+終了ステータス: すべての画像を変換できたとき0、変換できない画像があったとき1、
+コマンドラインが正しくないとき2。
+
+例:
+  varnello-convert photo.jpg
+  varnello-convert -o out/ pictures/*.bmp
+  varnello-convert --max-size 320x240 -o logo.BIN logo.bmp
+  cat photo.jpg | varnello-convert -o - - &gt; photo.BIN
+
+ファームウェア向け: logo.cにはlogo.pngを320x240のパネルに合わせて
+ディザリングしたものがCの配列で入ります。photo.BINにはphoto.jpgを
+90度回して240x320のパネルを埋めたものが上位バイトを先にして入ります。
+shown.bmpはphoto.BINを表示ユニットが表示したときの画像です。
+  varnello-convert --fit 320x240 --dither fs --format c logo.png
+  varnello-convert --rotate 90 --fit 240x320 --fit-mode cover \
+      --byte-order be photo.jpg
+  varnello-convert --from-bin 320x240 -o shown.bmp photo.BIN
 </translation>
     </message>
 </context>
