@@ -14,6 +14,7 @@
 #include <QList>
 #include <QPair>
 #include <QStringList>
+#include <QTest>
 
 #include <deque>
 #include <optional>
@@ -72,6 +73,35 @@ inline QByteArray binOf(const QString &path)
 {
     auto loaded = core::loadPicture(path);
     return loaded ? expectedBin(loaded.value().image()) : QByteArray();
+}
+
+// The cases of a data-driven test kept in tests/data/cases/NAME.tsv: a case a line, its name
+// and then its fields, split by tabs, with "\n" for a line break; lines starting with # are
+// comments. A case named "[unix] ..." or "[linux] ..." is for that system only.
+inline void addCases(const char *name, const QList<const char *> &columns)
+{
+    for (const char *column : columns)
+        QTest::addColumn<QString>(column);
+    const QString text = QString::fromUtf8(
+        readAll(QStringLiteral(TEST_DATA "/cases/%1.tsv").arg(QString::fromLatin1(name))));
+    QVERIFY2(!text.isEmpty(), name);
+    for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts)) {
+        const QStringList fields = line.split(u'\t');
+        if (line.startsWith(u'#'))
+            continue;
+        QVERIFY2(fields.size() == columns.size() + 1, qPrintable(line));
+#if !defined(Q_OS_UNIX)
+        if (fields[0].startsWith(u"[unix]"))
+            continue;
+#endif
+#if !defined(Q_OS_LINUX)
+        if (fields[0].startsWith(u"[linux]"))
+            continue;
+#endif
+        QTestData &row = QTest::newRow(qPrintable(fields[0]));
+        for (const QString &field : fields.mid(1))
+            row << QString(field).replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+    }
 }
 
 struct FakeMessageBox final : platform::MessageBox

@@ -31,7 +31,7 @@ class tst_FileDialog : public QObject
     std::unique_ptr<QTimer> m_poll;
 
     // Waits for the next modal file dialog, shows it to `look`, and types `text` into its name
-    // field, then Enter (again, until that dialog has taken it); an empty text presses Esc.
+    // field, then Enter (again, until that dialog has taken it).
     void answerNextDialog(const QString &text, std::function<void(QFileDialog *)> look = {})
     {
         m_poll = std::make_unique<QTimer>();
@@ -43,15 +43,11 @@ class tst_FileDialog : public QObject
                 // Type after a pause, as a user does: the dialog has then listed the folder, its
                 // list follows what is typed, and that is where Qt's own dialog drops the names
                 // that the filter entry on show hides.
-                if (!text.isEmpty() && ++*waited < 10)
+                if (++*waited < 10)
                     return;
                 *answered = dialog;
                 if (look)
                     look(dialog);
-                if (text.isEmpty()) {
-                    QTest::keyClick(dialog, Qt::Key_Escape);
-                    return;
-                }
                 auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
                 QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
                 QTest::keyClicks(edit, text);
@@ -100,14 +96,6 @@ private slots:
         answerNextDialog(p);
         m_form->mnussav->trigger();
         QCOMPARE(m_fakes.messageBox.shown.value(0).second, QStringLiteral("警告"));
-    }
-
-    void escapeCancels()
-    {
-        answerNextDialog(QString());
-        m_form->mnuopn->trigger();
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("65ｋ色Varnello"));
-        QVERIFY(m_fakes.messageBox.shown.isEmpty());
     }
 
     // With the BMP entry on show, Qt's dialog alone would drop c.jpg from the selection. The

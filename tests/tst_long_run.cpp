@@ -35,11 +35,6 @@ long peakMiB(bool children)
 #endif
 }
 
-int openHandles()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries).size());
-}
-
 } // namespace
 
 class tst_LongRun : public QObject
@@ -77,7 +72,8 @@ private slots:
         testing::FakeServices fakes;
         Module1 module1;
         Form1 form(fakes.services(), module1);
-        const int handlesBefore = openHandles();
+        const auto openHandles = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+        const auto handlesBefore = openHandles();
         const QString out = window ? m_dir.path() : m_dir.filePath(QStringLiteral("cli"));
         QVERIFY(QDir().mkpath(out));
         QList<long> peaks;

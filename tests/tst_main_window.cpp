@@ -65,6 +65,21 @@ class tst_MainWindow : public QObject
             if (step == u"space" || step == u"release")
                 QTest::keyEvent(step == u"space" ? QTest::Press : QTest::Release,
                                 form().focusWidget(), Qt::Key_Space);
+            if (step.startsWith(u'=')) // where LAYOUT put the bar, the status and the sizes
+                QCOMPARE(QStringLiteral("=%1,%2,%3")
+                             .arg(form().ProgressBar1->y())
+                             .arg(form().Label1->y())
+                             .arg(form().Label2->x()),
+                         step);
+            if (step.startsWith(u"probe:")) { // the pointer resting over the canvas
+                const QPoint at(step.section(':', 1).section(',', 0, 0).toInt(),
+                                step.section(',', 1).toInt());
+                QHelpEvent hover(QEvent::ToolTip, at + QPoint(2, 2),
+                                 form().Picture1->mapToGlobal(at));
+                QApplication::sendEvent(form().Picture1, &hover);
+                m_fakes.messageBox.shown.append({QToolTip::text(), QStringLiteral("tip")});
+                continue;
+            }
             if (const auto &asked = dialog().requests; step.startsWith('@'))
                 QCOMPARE(platform::dialogStart(asked.last().fileName, asked.last().initDir).folder,
                          path(step.mid(1)));
@@ -179,130 +194,8 @@ private slots:
         m_dir.reset();
     }
 
-    // The file commands, each row a script and what it leaves: the caption's file, the
-    // status, the size labels, what the canvas shows, the folder's files (a written file
-    // "=" the picture it holds) and the messages; blanks run together. The messages are
-    // Japanese throughout, the reasons the program gives too; the system's are its own.
-    void commands_data()
-    {
-        QTest::addColumn<QString>("files");
-        QTest::addColumn<QString>("script");
-        QTest::addColumn<QString>("outcome");
-        const auto row = [](const char *name, const char *files, const char *script,
-                            const QString &outcome) {
-            QTest::newRow(name) << files << script << outcome;
-        };
-        const QString cannotLoad = "警告: 画像ファイルを読み込めませんでした。 ";
-        const QString cannotSave = "警告: ファイルを保存できませんでした。 ";
-        const QString onSource =
-            "警告: 開いている画像ファイルには保存できません。別の名前を指定してください。 ";
-        const QString done = "通知: 自動処理が終了しました。";
-        const QString notAPicture = " (このプログラムが読める形式の画像ではありません)";
-        const QString aFolder = " (ファイルではなくディレクトリを参照しています)";
-        const QString tooLarge = "警告: 画像サイズオーバーです。処理を中断します。";
-
-        // The BIN file holds the last conversion, which need not be the picture on show; the
-        // bitmap holds what the canvas shows.
-        row("open, convert, save both", "a.bmp:32x24 b.jpg:5x5",
-            "mnuopn:a.bmp mnucnv mnussav:shown.BMP mnuopn:b.jpg mnuasav:out.BIN",
-            "b.jpg | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.bmp b.jpg out.BIN=a.bmp "
-            "shown.BMP=a.bmp |");
-        row("BIN before any conversion", "", "mnuasav:x.BIN",
-            "| | | blank | | 警告: 変換されていません。先に変換してください。");
-        row("not a picture", "a.bmp:20x10 n.bmp:text", "mnuopn:a.bmp mnuopn:n.bmp",
-            "a.bmp | | X=20 Y=10 | loaded | a.bmp n.bmp | " + cannotLoad + "n.bmp" + notAPicture);
-        row("given to the program, after a batch", "a.bmp:12x8 b.bmp:3x3",
-            "mnubat:b.bmp given:a.bmp mnucnv given:gone.jpg",
-            "a.bmp | 変換完了!! | X=12 Y=8 | preview | a.bmp b.BIN=b.bmp b.bmp | " + done + " / " +
-                cannotLoad + "gone.jpg (ファイルがありません)");
-        row("missing", "a.bmp:20x10", "mnuopn:a.bmp mnuopn:gone.jpg",
-            "a.bmp | | X=20 Y=10 | loaded | a.bmp | " + cannotLoad +
-                "gone.jpg (ファイルがありません)");
-        for (const char *entry : {"mnuopn", "mnuasav", "mnussav", "mnubat"})
-            QTest::addRow("%s cancelled", entry)
-                << "a.bmp:30x20" << QStringLiteral("mnuopn:a.bmp mnucnv %1:").arg(entry)
-                << "a.bmp | 変換完了!! | X=30 Y=20 | preview | a.bmp |";
-        for (const char *entry : {"mnuasav", "mnussav"}) {
-            const auto failed = [&](const char *target, const QString &warning,
-                                    const QString &reason) {
-                QTest::addRow("%s into %s", entry, target)
-                    << "a.bmp:4x4 f.BIN:dir"
-                    << QStringLiteral("mnuopn:a.bmp mnucnv %1:%2").arg(entry, target)
-                    << "a.bmp | 変換完了!! | X=4 Y=4 | preview | a.bmp f.BIN | " + warning +
-                           target + reason;
-            };
-            failed("no/x.BIN", cannotSave, " (そのようなファイルやディレクトリはありません)");
-            failed("f.BIN", cannotSave, aFolder);
-            failed("a.bmp", onSource, "");
-        }
-        // Another existing file is replaced only when the user agrees: here first yes, then no.
-        const QString replace = "確認: 同じ名前のファイルが既にあります。置き換えますか？ s.BMP";
-        row("replace, then keep", "a.bmp:8x8",
-            "mnuopn:a.bmp mnussav:s.BMP mnucnv mnussav:s.BMP no mnuasav:s.BMP",
-            "a.bmp | ＢＭＰファイル保存終了!! | X=8 Y=8 | preview | a.bmp s.BMP=a.bmp | " +
-                replace + " / " + replace);
-
-        // A batch run writes a BIN file beside each picture, named by its last three
-        // characters, the later of two pictures with one output name last; then the notice.
-        // It stops at the first picture too large, unreadable, unconvertible or unwritable,
-        // keeping what it wrote. The canvas keeps the picture as loaded until the next OPEN.
-        row("batch, BMP and JPEG", "a.bmp:20x10 b.bmp:7x3 c.jpg:9x9",
-            "mnubat:a.bmp+b.bmp+c.jpg mnucnv",
-            "c.jpg | 変換完了!! | X=9 Y=9 | loaded | a.BIN=a.bmp a.bmp b.BIN=b.bmp b.bmp "
-            "c.BIN=c.jpg c.jpg | " +
-                done);
-        row("batch naming", "p.jpeg:6x6 x,y.bmp:4x4 s.bmp:3x3 s.jpg:5x5",
-            "mnubat:p.jpeg+x,y.bmp+s.bmp+s.jpg",
-            "s.jpg | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | p.jBIN=p.jpeg p.jpeg "
-            "s.BIN=s.jpg s.bmp s.jpg x,y.BIN=x,y.bmp x,y.bmp | " +
-                done);
-        row("batch, then open", "a.bmp:640x480", "mnubat:a.bmp mnuopn:a.bmp mnucnv",
-            "a.bmp | 変換完了!! | X=640 Y=480 | preview | a.BIN=a.bmp a.bmp | " + done);
-        row("batch, then open two", "a.bmp:4x4 b.bmp:6x6", "mnubat:a.bmp mnuopn:a.bmp+b.bmp",
-            "a.bmp | ＢＩＮファイル保存終了!! | X=4 Y=4 | loaded | a.BIN=a.bmp a.bmp b.bmp | " +
-                done + " / 警告: 画像ファイルを１つだけ選んでください。");
-        row("batch, 641 wide", "a.bmp:641x480", "mnubat:a.bmp",
-            "a.bmp | | | loaded | a.bmp | " + tooLarge);
-        // The labels lie under the picture the run refused; nothing is drawn over it.
-        row("batch, second 481 high, then convert", "a.bmp:5x5 b.bmp:640x481 c.bmp:5x5",
-            "mnubat:a.bmp+b.bmp+c.bmp mnucnv",
-            "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp | " + tooLarge);
-        row("batch, second no picture", "a.bmp:5x5 b.bmp:text c.bmp:5x5",
-            "mnubat:a.bmp+b.bmp+c.bmp",
-            "a.bmp | ＢＩＮファイル保存終了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp "
-            "| " +
-                cannotLoad + "b.bmp" + notAPicture);
-        row("batch, second not converted", "a.bmp:5x5 b.bmp:5x6 c.bmp:5x5",
-            "mnubat:a.bmp+b.bmp+c.bmp",
-            "b.bmp | | X=5 Y=6 | loaded | a.BIN=a.bmp a.bmp b.bmp c.bmp | 警告: "
-            "メモリが足りないため、変換できませんでした。");
-        row("batch, output blocked", "a.bmp:5x5 b.bmp:5x5 b.BIN:dir c.bmp:5x5",
-            "mnubat:a.bmp+b.bmp+c.bmp",
-            "b.bmp | 変換完了!! | X=5 Y=5 | loaded | a.BIN=a.bmp a.bmp b.BIN b.bmp c.bmp | " +
-                cannotSave + "b.BIN" + aFolder);
-        // Dropped, several pictures of one folder go through the batch run and one is opened;
-        // a drop of anything else, a folder, or pictures of two folders is refused unseen.
-        row("drops", "a.bmp:20x10 c.jpg:9x9 n.txt:text sub:dir sub/b.bmp:4x4",
-            "drop:a.bmp+c.jpg drop:a.bmp drop:a.bmp+n.txt drop:sub drop:a.bmp+sub/b.bmp",
-            "a.bmp | | X=20 Y=10 | loaded | a.BIN=a.bmp a.bmp c.BIN=c.jpg c.jpg n.txt sub | " +
-                done);
-
-        // Held after a conversion, Space shows the picture as loaded; a bitmap still saves the
-        // preview.
-        row("Space held", "a.bmp:30x20", "mnuopn:a.bmp mnucnv space mnussav:s.BMP",
-            "a.bmp | ＢＭＰファイル保存終了!! | X=30 Y=20 | loaded | a.bmp s.BMP=a.bmp |");
-        row("Space released", "a.bmp:30x20", "mnuopn:a.bmp mnucnv space release",
-            "a.bmp | 変換完了!! | X=30 Y=20 | preview | a.bmp |");
-
-        // A dialog whose name names no folder (BIN saves clear it) opens where the user last
-        // opened or saved a file.
-        row("dialogs open where the work is", "a.bmp:4x4 sub:dir sub/b.bmp:5x5",
-            "mnuopn:sub/b.bmp mnucnv mnuasav: @sub mnussav:a.BMP mnuasav: @",
-            "b.bmp | ＢＭＰファイル保存終了!! | X=5 Y=5 | preview | a.BMP=sub/b.bmp a.bmp sub |");
-        row("batch, a picture named like its output", "s.BIN:8x8", "mnubat:s.BIN",
-            "s.BIN | 変換完了!! | X=8 Y=8 | loaded | s.BIN | 警告: "
-            "出力ファイルが元の画像ファイルと同じため、処理を中断します。 s.BIN");
-    }
+    // The file commands, each case a script and what the user finds after it (see the cases).
+    void commands_data() { testing::addCases("main_window", {"files", "script", "outcome"}); }
 
     void commands()
     {
@@ -323,25 +216,6 @@ private slots:
         QCOMPARE(found(), outcome);
         for (const QString &name : m_made)
             QCOMPARE(testing::readAll(path(name)), before[name]);
-    }
-
-    // Resting over the canvas, the pointer shows the pixel under it and the word the display
-    // unit gets, low byte first as in the file.
-    void pixelProbe()
-    {
-        QImage picture(640, 480, QImage::Format_RGB32);
-        picture.fill(Qt::black);
-        picture.setPixel(12, 34, qRgb(200, 100, 50));
-        picture.setPixel(639, 479, qRgb(7, 3, 255));
-        form().Picture1->setPicture(core::PixelStore(picture));
-        QStringList probes;
-        for (const QPoint at : {QPoint(12, 34), QPoint(639, 479)}) {
-            QHelpEvent hover(QEvent::ToolTip, at + QPoint(2, 2), form().Picture1->mapToGlobal(at));
-            QApplication::sendEvent(form().Picture1, &hover);
-            probes << QToolTip::text();
-        }
-        QCOMPARE(probes, QStringList({"(12, 34)  R=200 G=100 B=50  →  0xCB26  [26 CB]",
-                                      "(639, 479)  R=7 G=3 B=255  →  0x001F  [1F 00]"}));
     }
 
     // Over the whole screen, in the program's folder, and before any picture a conversion
@@ -419,55 +293,18 @@ private slots:
                  testing::expectedBin(pattern));
     }
 
-    // LAYOUT puts the bar and the status under the picture (no higher than 80) and the size
-    // labels beside it, whatever its size.
-    void layoutBesideThePicture_data()
-    {
-        QTest::addColumn<QSize>("size");
-        QTest::addColumn<QString>("layout");
-        QTest::newRow("320 x 240") << QSize(320, 240) << "bar 277, status 277, sizes at 338";
-        QTest::newRow("16 x 16: status not above 80")
-            << QSize(16, 16) << "bar 53, status 80, sizes at 34";
-        QTest::newRow("1024 x 768: no size limit")
-            << QSize(1024, 768) << "bar 805, status 805, sizes at 1042";
-    }
-
-    void layoutBesideThePicture()
-    {
-        QFETCH(QSize, size);
-        QFETCH(QString, layout);
-        make(QStringLiteral("p.bmp:%1x%2").arg(size.width()).arg(size.height()));
-        runScript(QStringLiteral("mnuopn:p.bmp"));
-        QCOMPARE(QStringLiteral("bar %1, status %2, sizes at %3")
-                     .arg(form().ProgressBar1->y())
-                     .arg(form().Label1->y())
-                     .arg(form().Label2->x()),
-                 layout);
-        QCOMPARE(form().Picture1->contentsRect().size(), size);
-    }
-
     // Each menu entry and toolbar button opens its command's dialog, with its filter; a button
     // whose key is none of the commands' does nothing.
     void everyEntryAndButtonRunsItsCommand_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<Mode>("mode");
-        const QString pictures = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
-        for (const char *n : {"mnuopn", "open", "mnubat", "auto"})
-            QTest::newRow(n) << n << pictures << Mode::Open;
-        for (const char *n : {"mnuasav", "binsave"})
-            QTest::newRow(n) << n << "Binary(*.BIN)|*.BIN" << Mode::Save;
-        for (const char *n : {"mnussav", "bmpsave"})
-            QTest::newRow(n) << n << "*.BMP|*.BMP" << Mode::Save;
-        QTest::newRow("unknown key") << "Conv" << QString() << Mode::Open;
+        testing::addCases("main_window_entries", {"filter", "mode"});
     }
 
     void everyEntryAndButtonRunsItsCommand()
     {
-        QFETCH(QString, name);
+        const QString name = QString::fromUtf8(QTest::currentDataTag());
         QFETCH(QString, filter);
-        QFETCH(Mode, mode);
+        QFETCH(QString, mode);
         form().CONV(); // so that a BIN save gets as far as its dialog
         dialog().cancel();
         QAction stray;
@@ -480,7 +317,7 @@ private slots:
         QCOMPARE(dialog().requests.size(), filter.isEmpty() ? 0 : 1);
         if (!filter.isEmpty()) {
             QCOMPARE(dialog().requests[0].filter, filter);
-            QCOMPARE(dialog().requests[0].mode, mode);
+            QCOMPARE(dialog().requests[0].mode, mode == u"save" ? Mode::Save : Mode::Open);
         }
         for (QAction *button : form().Toolbar1->actions())
             QVERIFY(!button->icon().isNull() && !button->toolTip().isEmpty());

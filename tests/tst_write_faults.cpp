@@ -1,18 +1,16 @@
 // The BIN and BMP writers: the exact file when all goes well, and when it does not (nothing to
 // write, a folder that cannot be written, a full volume, a name taken by a folder, a file that
-// may not be replaced, a process killed mid-write) an error that names the file and the
-// reason, with the folder left as it was: no partial file, no temporary, an old file byte for
-// byte.
+// may not be replaced) an error that names the file and the reason, with the folder left as it
+// was: no partial file, no temporary, an old file byte for byte. The command line's test kills
+// the writers mid-write.
 #include "core/bin_file.h"
 #include "core/bitmap_file.h"
 #include "support.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <functional>
 
@@ -23,21 +21,13 @@
 
 namespace {
 
-// About `kib` KiB from the writer: BIN bytes of a period of 251, so that a block out of place
-// shows, or a bitmap of rows of 256 pixels.
-QByteArray bytes(int kib)
-{
-    QByteArray bin(kib << 10, 0);
-    for (qsizetype i = 0; i < bin.size(); ++i)
-        bin[i] = char(i % 251);
-    return bin;
-}
-
+// About `kib` KiB from the writer, of a picture of rows of 256 pixels: its BIN or its bitmap.
 core::Expected<void> write(const QString &writer, const QString &path, int kib)
 {
+    const QImage picture = testing::patternPicture(256, kib * 4 / 3);
     if (writer == u"BMP")
-        return core::saveBitmap(path, core::PixelStore(testing::patternPicture(256, kib * 4 / 3)));
-    const QByteArray bin = bytes(kib);
+        return core::saveBitmap(path, core::PixelStore(picture));
+    const QByteArray bin = testing::expectedBin(picture);
     return core::writeBinFile(
         path, {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},
         writer == u"BIN" ? core::Durability::Synced : core::Durability::Unsynced);
@@ -46,11 +36,11 @@ core::Expected<void> write(const QString &writer, const QString &path, int kib)
 bool holdsTheNewFile(const QString &writer, const QString &path, int kib)
 {
     const QByteArray file = testing::readAll(path);
-    if (writer != u"BMP")
-        return file == bytes(kib);
-    return file.size() > 28 && file[28] == 24 && // 24 bits a pixel
-           QImage::fromData(file).convertToFormat(QImage::Format_RGB32) ==
-               testing::patternPicture(256, kib * 4 / 3);
+    const QImage picture = testing::patternPicture(256, kib * 4 / 3);
+    return writer == u"BMP"
+               ? file.size() > 28 && file[28] == 24 && // 24 bits a pixel
+                     QImage::fromData(file).convertToFormat(QImage::Format_RGB32) == picture
+               : file == testing::expectedBin(picture);
 }
 
 QStringList entries(const QString &folder)
@@ -177,52 +167,6 @@ private slots:
                                       !result.error().reason.contains("Unknown error")),
                  qPrintable(result.error().toString()));
         QCOMPARE(testing::readAll(kept), old);
-    }
-
-    // A writer killed at any moment leaves the old file or the complete new one, and no
-    // temporary file. The moments are delays after the child says it starts writing; which of
-    // them fall inside the write depends on the machine, so both outcomes are counted.
-    void killedMidWriteLeavesTheOldFileOrTheNew_data()
-    {
-        QTest::addColumn<QString>("durability");
-        QTest::newRow("synced") << "synced";
-        QTest::newRow("unsynced") << "unsynced";
-    }
-
-    void killedMidWriteLeavesTheOldFileOrTheNew()
-    {
-        QFETCH(QString, durability);
-#if !defined(Q_OS_UNIX)
-        QSKIP("SIGKILL is a Unix signal");
-#endif
-        QTemporaryDir dir;
-        const QString target = dir.filePath(QStringLiteral("large.BIN"));
-        const int mib = 16;
-        const auto runWriter = [&](int fill, int killAfterMs) {
-            QProcess child;
-            child.start(QStringLiteral(BIN_WRITER_CHILD),
-                        {target, QString::number(mib), QString::number(fill), durability});
-            if (!child.waitForStarted() || !child.waitForReadyRead())
-                return false;
-            if (killAfterMs >= 0) {
-                // The delay is the thing under test: it picks the moment of the kill.
-                QThread::msleep(ulong(killAfterMs));
-                child.kill();
-            }
-            return child.waitForFinished(60000);
-        };
-        QVERIFY(runWriter(1, -1));
-        int current = 1;
-        for (const int delay : {0, 1, 3, 10, 30, 100}) {
-            QVERIFY(runWriter(current + 1, delay));
-            const QByteArray now = testing::readAll(target);
-            if (now == QByteArray(mib << 20, char(current + 1)))
-                ++current;
-            else
-                QCOMPARE(now, QByteArray(mib << 20, char(current)));
-            QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("large.BIN")});
-        }
-        qInfo("%d of 6 kills left the complete new file, the others the old one", current - 1);
     }
 };
 
