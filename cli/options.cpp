@@ -130,8 +130,7 @@ Parsed parseArguments(const QStringList &arguments, int defaultJobs)
         QStringLiteral("WxH"));
     const QCommandLineOption jobs(
         {QStringLiteral("j"), QStringLiteral("jobs")},
-        Texts::tr("Convert <n> pictures at a time (default: %1, the number of cores).")
-            .arg(defaultJobs),
+        Texts::tr("Convert <n> pictures at a time (default: the number of cores)."),
         QStringLiteral("n"));
     const QCommandLineOption sync(
         QStringLiteral("sync"),

@@ -6,10 +6,13 @@ program=$1
 summary=$2
 out=$3
 
-# --help gives the default of --jobs as this machine's count of cores; the reader's machine
-# has its own. The examples are one command a line, not a paragraph.
-edits='s/\(default: [0-9]+, (the number)/(default: \1/; /^\.SH EXAMPLES$/a .nf'
-page() { "$@" help2man --no-info --name="$summary" --section=1 "$program" | sed -E "$edits"; }
+# In English whatever the builder's locale. The examples are one command a line, not a
+# paragraph.
+edits='/^\.SH EXAMPLES$/a .nf'
+page() {
+    env LC_ALL=C.UTF-8 LANG=C.UTF-8 LANGUAGE= "$@" help2man --no-info --name="$summary" \
+        --section=1 "$program" | sed -E "$edits"
+}
 
 text=$(page)
 # Whatever else depends on the machine would show on one core.

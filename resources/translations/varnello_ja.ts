@@ -8,10 +8,6 @@
         <translation>既存のフォルダー&lt;path&gt;に書きます。画像が1つのときはファイル&lt;path&gt;に書きます。-は標準出力です。</translation>
     </message>
     <message>
-        <source>Convert &lt;n&gt; pictures at a time (default: %1, the number of cores).</source>
-        <translation>&lt;n&gt;個の画像を同時に変換します（既定: コア数の%1）。</translation>
-    </message>
-    <message>
         <source>Wait until each BIN file is on the disk, so that it survives a power cut. Slower.</source>
         <translation>停電でも失われないよう、BINファイルごとにディスクへの書き込みを待ちます。遅くなります。</translation>
     </message>
@@ -281,6 +277,10 @@ shown.bmpはphoto.BINを表示ユニットが表示したときの画像です�
       --byte-order be photo.jpg
   varnello-convert --from-bin 320x240 -o shown.bmp photo.BIN
 </translation>
+    </message>
+    <message>
+        <source>Convert &lt;n&gt; pictures at a time (default: the number of cores).</source>
+        <translation>&lt;n&gt;個の画像を同時に変換します（既定: コア数）。</translation>
     </message>
 </context>
 <context>
