@@ -24,6 +24,10 @@ dpkg-deb -x "${debs[0]}" "$root"
 # The command from the package, with no display: it must find everything without the build.
 got=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/varnello-convert" --version)
 [ "$got" = "varnello-convert $version" ] || fail "--version said '$got'"
+# It needs the core alone: no widgets where a build server runs it.
+if readelf -d "$root/usr/bin/varnello-convert" | grep -q 'NEEDED.*Widgets'; then
+    fail "varnello-convert links Qt Widgets"
+fi
 
 desktop=$root/usr/share/applications/varnello.desktop
 [ -s "$root/usr/share/doc/varnello/README.md" ] || fail "the README is missing"
