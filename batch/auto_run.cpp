@@ -1,8 +1,8 @@
 #include "auto_run.h"
 
 #include "core/bin_file.h"
-#include "file_list.h"
 #include "core/output_name.h"
+#include "file_list.h"
 #include "platform/common_dialog.h"
 
 #include <QDir>

@@ -39,9 +39,9 @@ class tst_MainWindow : public QObject
 
     // "name:WxH" a picture (JPEG by its name, else BMP), "name:text" a file that is not one,
     // "name:dir" a folder.
-    void make(const QString &spec)
+    void make(const QString &made)
     {
-        const QString name = spec.section(':', 0, 0), what = spec.section(':', 1);
+        const QString name = made.section(':', 0, 0), what = made.section(':', 1);
         m_made << name;
         if (what == u"dir")
             QVERIFY(QDir().mkdir(path(name)));
@@ -202,8 +202,8 @@ private slots:
         QFETCH(QString, files);
         QFETCH(QString, script);
         QFETCH(QString, outcome);
-        for (const QString &spec : files.split(' ', Qt::SkipEmptyParts))
-            make(spec);
+        for (const QString &file : files.split(' ', Qt::SkipEmptyParts))
+            make(file);
         // The 5 x 6 picture's buffer cannot be had.
         form().setBinAllocator([](std::uint64_t bytes) {
             return bytes == 60 ? core::Error{core::Error::Kind::OutOfMemory, {}, {}}
