@@ -1,7 +1,7 @@
 #include "auto_run.h"
 
-#include "core/bin_file.h"
-#include "core/output_name.h"
+#include "core/files/bin_file.h"
+#include "core/files/output_name.h"
 #include "file_list.h"
 #include "platform/common_dialog.h"
 

@@ -3,8 +3,8 @@
 // Items are pixels, so "items_per_second" reads as pixels per second.
 
 #include "core/conversion.h"
+#include "core/decode/picture_loader.h"
 #include "core/dithering.h"
-#include "core/picture_loader.h"
 #include "core/quantiser.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // The floor for the command line's speed: bench_decode FILE... loads every file with the
 // core's loader, one after another in one process, and converts nothing. Prints seconds.
 
-#include "core/picture_loader.h"
+#include "core/decode/picture_loader.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,8 +6,8 @@
 #include "cli/report.h"
 #include "cli/run.h"
 #include "cli/wildcards.h"
-#include "core/picture_loader.h"
-#include "core/temporary_file.h"
+#include "core/decode/picture_loader.h"
+#include "core/files/temporary_file.h"
 #include "core/texts.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "options.h"
 #include "texts.h"
 
-#include "core/picture_limits.h"
+#include "core/decode/picture_limits.h"
 #include "core/version.h"
 
 #include <QCommandLineParser>

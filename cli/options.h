@@ -2,10 +2,10 @@
 // judged here; where the outputs go, which depends on the file system, is the plan's business.
 #pragma once
 
-#include "core/bin_file.h"
 #include "core/colour.h"
 #include "core/conversion.h"
 #include "core/dithering.h"
+#include "core/files/bin_file.h"
 #include "core/fitting.h"
 
 #include <QSize>

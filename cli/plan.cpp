@@ -1,7 +1,7 @@
 #include "plan.h"
 #include "texts.h"
 
-#include "core/output_name.h"
+#include "core/files/output_name.h"
 
 #include <QDir>
 #include <QFileInfo>

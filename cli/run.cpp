@@ -1,11 +1,11 @@
 #include "run.h"
 #include "texts.h"
 
-#include "core/bitmap_file.h"
-#include "core/c_array.h"
+#include "core/decode/picture_loader.h"
 #include "core/dithering.h"
+#include "core/files/bitmap_file.h"
+#include "core/files/c_array.h"
 #include "core/fitting.h"
-#include "core/picture_loader.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "conversion.h"
-#include "cpu_dispatch.h"
-#include "quantiser.h"
-#include "texts.h"
+#include "core/conversion.h"
+#include "core/cpu_dispatch.h"
+#include "core/quantiser.h"
+#include "core/texts.h"
 
 #include <bit>
 #include <cstring>

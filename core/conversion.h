@@ -2,8 +2,8 @@
 // right, into the BIN buffer, optionally repainting each pixel in its preview colour.
 #pragma once
 
-#include "error.h"
-#include "pixel_store.h"
+#include "core/error.h"
+#include "core/pixel_store.h"
 
 #include <QSize>
 

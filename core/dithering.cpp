@@ -1,5 +1,5 @@
-#include "dithering.h"
-#include "cpu_dispatch.h"
+#include "core/dithering.h"
+#include "core/cpu_dispatch.h"
 
 #include <algorithm>
 #include <array>

@@ -4,7 +4,7 @@
 // follows the definitions (see the README) writes the same bytes.
 #pragma once
 
-#include "pixel_store.h"
+#include "core/pixel_store.h"
 
 namespace core {
 

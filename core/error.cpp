@@ -1,5 +1,5 @@
-#include "error.h"
-#include "texts.h"
+#include "core/error.h"
+#include "core/texts.h"
 
 namespace core {
 

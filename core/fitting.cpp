@@ -1,4 +1,4 @@
-#include "fitting.h"
+#include "core/fitting.h"
 
 #include <QPainter>
 #include <QTransform>

@@ -3,7 +3,7 @@
 // which averages the area each new pixel covers when the picture shrinks.
 #pragma once
 
-#include "colour.h"
+#include "core/colour.h"
 
 #include <QImage>
 #include <QPoint>

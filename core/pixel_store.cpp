@@ -1,4 +1,4 @@
-#include "pixel_store.h"
+#include "core/pixel_store.h"
 
 namespace core {
 

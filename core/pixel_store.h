@@ -2,7 +2,7 @@
 // written reads back unchanged. The conversion kernel works directly on its rows.
 #pragma once
 
-#include "colour.h"
+#include "core/colour.h"
 
 #include <QImage>
 

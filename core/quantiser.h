@@ -3,7 +3,7 @@
 // for bit; the row kernel is tested against it over all 2^24 colours.
 #pragma once
 
-#include "colour.h"
+#include "core/colour.h"
 
 #include <cstdint>
 

@@ -2,9 +2,9 @@
 // loader with its limits, the conversion with and without preview, and the bitmap writer. Besides
 // the sanitizers it checks what must hold for any picture that loads, so that a wrong result
 // counts as a finding just like a crash.
-#include "core/bitmap_file.h"
 #include "core/conversion.h"
-#include "core/picture_loader.h"
+#include "core/decode/picture_loader.h"
+#include "core/files/bitmap_file.h"
 
 #include <QTemporaryDir>
 

@@ -2,7 +2,7 @@
 #include "form1.h"
 
 #include "batch/auto_run.h"
-#include "core/picture_loader.h"
+#include "core/decode/picture_loader.h"
 #include "layout.h"
 #include "texts.h"
 

@@ -1,9 +1,9 @@
 // BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
 #include "form1.h"
 
-#include "core/bin_file.h"
-#include "core/bitmap_file.h"
-#include "core/output_name.h"
+#include "core/files/bin_file.h"
+#include "core/files/bitmap_file.h"
+#include "core/files/output_name.h"
 #include "texts.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The start-up procedure of Module1: show the splash window and let the windows' events run
 // the program from there.
-#include "core/picture_loader.h"
+#include "core/decode/picture_loader.h"
 #include "core/texts.h"
 #include "frm_splash.h"
 #include "main_window/form1.h"

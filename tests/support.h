@@ -4,7 +4,7 @@
 #pragma once
 
 #include "core/conversion.h"
-#include "core/picture_loader.h"
+#include "core/decode/picture_loader.h"
 #include "core/quantiser.h"
 #include "platform/services.h"
 

@@ -4,7 +4,7 @@
 set(copy ${WORK_DIR}/varnello_ja.ts)
 file(COPY_FILE ${SOURCE_DIR}/resources/translations/varnello_ja.ts ${copy})
 execute_process(
-    COMMAND ${LUPDATE} -silent -no-obsolete -locations none
+    COMMAND ${LUPDATE} -silent -no-obsolete -locations none -I ${SOURCE_DIR}
             ${SOURCE_DIR}/core ${SOURCE_DIR}/cli -ts ${copy}
     RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

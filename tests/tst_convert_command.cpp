@@ -4,7 +4,7 @@
 // runs are in tests/data/cases/convert_command.tsv.
 #include "cli/report.h"
 #include "cli/wildcards.h"
-#include "core/bitmap_file.h"
+#include "core/files/bitmap_file.h"
 #include "support.h"
 
 #include <QDir>

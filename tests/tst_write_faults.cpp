@@ -3,8 +3,8 @@
 // may not be replaced) an error that names the file and the reason, with the folder left as it
 // was: no partial file, no temporary, an old file byte for byte. The command line's test kills
 // the writers mid-write.
-#include "core/bin_file.h"
-#include "core/bitmap_file.h"
+#include "core/files/bin_file.h"
+#include "core/files/bitmap_file.h"
 #include "support.h"
 
 #include <QDir>

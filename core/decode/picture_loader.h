@@ -2,9 +2,9 @@
 // file from taking the program down.
 #pragma once
 
-#include "error.h"
-#include "picture_limits.h"
-#include "pixel_store.h"
+#include "core/decode/picture_limits.h"
+#include "core/error.h"
+#include "core/pixel_store.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,8 +1,8 @@
-#include "picture_loader.h"
-#include "texts.h"
+#include "core/decode/picture_loader.h"
+#include "core/texts.h"
 
-#include "bmp_decoder.h"
-#include "picture_checks.h"
+#include "core/decode/bmp_decoder.h"
+#include "core/decode/picture_checks.h"
 
 #include <QBuffer>
 #include <QColorSpace>

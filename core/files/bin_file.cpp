@@ -1,7 +1,7 @@
-#include "bin_file.h"
+#include "core/files/bin_file.h"
 
-#include "temporary_file.h"
-#include "texts.h"
+#include "core/files/temporary_file.h"
+#include "core/texts.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

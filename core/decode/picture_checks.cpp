@@ -1,5 +1,5 @@
-#include "picture_checks.h"
-#include "texts.h"
+#include "core/decode/picture_checks.h"
+#include "core/texts.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Saving what the canvas shows as a Windows bitmap.
 #pragma once
 
-#include "error.h"
-#include "pixel_store.h"
+#include "core/error.h"
+#include "core/pixel_store.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "bmp_decoder.h"
-#include "texts.h"
+#include "core/decode/bmp_decoder.h"
+#include "core/texts.h"
 
-#include "picture_limits.h"
+#include "core/decode/picture_limits.h"
 
 #include <algorithm>
 #include <array>

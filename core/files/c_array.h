@@ -2,7 +2,7 @@
 // array, with the picture's width and height as macros beside it.
 #pragma once
 
-#include "conversion.h"
+#include "core/conversion.h"
 
 #include <QByteArray>
 #include <QSize>

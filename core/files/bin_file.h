@@ -2,7 +2,7 @@
 // Whoever reads it must know the width and height.
 #pragma once
 
-#include "error.h"
+#include "core/error.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "output_name.h"
+#include "core/files/output_name.h"
 
-#include "fs_path.h"
+#include "core/files/fs_path.h"
 
 #include <QFileInfo>
 

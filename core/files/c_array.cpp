@@ -1,6 +1,6 @@
-#include "c_array.h"
+#include "core/files/c_array.h"
 
-#include "output_name.h"
+#include "core/files/output_name.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,7 +1,7 @@
-#include "temporary_file.h"
-#include "texts.h"
+#include "core/files/temporary_file.h"
+#include "core/texts.h"
 
-#include "fs_path.h"
+#include "core/files/fs_path.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>

@@ -3,7 +3,7 @@
 // is decoded here in one pass over the bytes, and every pixel of the result is defined.
 #pragma once
 
-#include "error.h"
+#include "core/error.h"
 
 #include <QByteArray>
 #include <QImage>

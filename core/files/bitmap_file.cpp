@@ -1,5 +1,5 @@
-#include "bitmap_file.h"
-#include "texts.h"
+#include "core/files/bitmap_file.h"
+#include "core/texts.h"
 
 #include <QBuffer>
 #include <QImageWriter>
