@@ -5,11 +5,13 @@
 #include "core/conversion.h"
 #include "core/decode/picture_loader.h"
 #include "core/dithering.h"
+#include "core/fitting.h"
 #include "core/quantiser.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QBuffer>
+#include <QImage>
 
 #include <cstring>
 #include <vector>
@@ -18,13 +20,20 @@ namespace {
 
 core::PixelStore picture(int width, int height)
 {
-    QImage image(width, height, QImage::Format_RGB32);
+    core::PixelStore store = core::PixelStore::allocate(width, height);
     for (int y = 0; y < height; ++y) {
-        auto *row = reinterpret_cast<QRgb *>(image.scanLine(y));
+        std::uint32_t *row = store.row(y);
         for (int x = 0; x < width; ++x)
             row[x] = qRgb(x * 7 + y, x ^ y, x + y * 13);
     }
-    return core::PixelStore(image);
+    return store;
+}
+
+QImage imageOf(const core::PixelStore &store)
+{
+    return QImage(reinterpret_cast<const uchar *>(store.row(0)), store.width(), store.height(),
+                  qsizetype(store.strideBytes()), QImage::Format_RGB32)
+        .copy();
 }
 
 void setPixels(benchmark::State &state)
@@ -64,7 +73,7 @@ void BM_Dither(benchmark::State &state, core::Dither method)
     const core::PixelStore original = picture(int(state.range(0)), int(state.range(1)));
     for (auto _ : state) {
         state.PauseTiming();
-        core::PixelStore store(original.image().copy());
+        core::PixelStore store = original.copy();
         state.ResumeTiming();
         core::dither(store, method);
         benchmark::DoNotOptimize(store.row(0));
@@ -84,10 +93,22 @@ void BM_ConvertPictureFreshBuffer(benchmark::State &state)
     setPixels(state);
 }
 
+// Fitting to a 320 x 240 panel, as --fit does after the decoding.
+void BM_Fit(benchmark::State &state)
+{
+    const core::PixelStore original = picture(int(state.range(0)), int(state.range(1)));
+    for (auto _ : state) {
+        const core::PixelStore fitted =
+            core::fitted(original.copy(), {320, 240}, core::FitMode::Contain, 0);
+        benchmark::DoNotOptimize(fitted.row(0));
+    }
+    setPixels(state);
+}
+
 // The literal approach: a Qt call per pixel read and per pixel written.
 void BM_QImagePixelLoop(benchmark::State &state)
 {
-    QImage image = picture(int(state.range(0)), int(state.range(1))).image();
+    QImage image = imageOf(picture(int(state.range(0)), int(state.range(1))));
     std::vector<std::uint8_t> bin(std::size_t(2 * image.width() * image.height()));
     for (auto _ : state) {
         std::size_t i = 0;
@@ -108,7 +129,7 @@ void BM_QImagePixelLoop(benchmark::State &state)
 void BM_Decode(benchmark::State &state, QImage::Format format, const char *type)
 {
     const QImage image =
-        picture(int(state.range(0)), int(state.range(1))).image().convertToFormat(format);
+        imageOf(picture(int(state.range(0)), int(state.range(1)))).convertToFormat(format);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -135,6 +156,7 @@ BENCHMARK(BM_Kernel<true>)->Name("BM_Kernel/preview")->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Dither, ordered, core::Dither::Ordered)->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Dither, fs, core::Dither::FloydSteinberg)->Apply(sizes);
 BENCHMARK(BM_ConvertPictureFreshBuffer)->Apply(sizes);
+BENCHMARK(BM_Fit)->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Decode, bmp_24bit, QImage::Format_RGB32, "BMP")->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Decode, bmp_8bit, QImage::Format_Indexed8, "BMP")->Apply(sizes);
 BENCHMARK_CAPTURE(BM_Decode, jpeg, QImage::Format_RGB32, "JPEG")->Apply(sizes);

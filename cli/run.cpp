@@ -1,6 +1,7 @@
 #include "run.h"
 #include "texts.h"
 
+#include "core/decode/picture_limits.h"
 #include "core/decode/picture_loader.h"
 #include "core/dithering.h"
 #include "core/files/bitmap_file.h"
@@ -88,18 +89,17 @@ QString notEnoughMemory(const QString &name)
     return core::Error{core::Error::Kind::OutOfMemory, name, {}}.toString();
 }
 
-// Turning and fitting, when asked for. The shaped picture is the only holder of its pixels
-// when this returns, so that the conversion does not copy them to write into them.
+// Turning and fitting, when asked for, each giving up its input as it makes its output.
 QString shape(core::PixelStore &picture, const QString &name, const Options &options)
 {
     if (options.rotation == 0 && !options.fit)
         return {};
-    QImage shaped = core::turned(picture.image(), options.rotation);
+    core::PixelStore shaped = core::turned(std::move(picture), options.rotation);
     if (options.fit && !shaped.isNull())
-        shaped = core::fitted(shaped, *options.fit, options.fitMode, options.background);
+        shaped = core::fitted(std::move(shaped), *options.fit, options.fitMode, options.background);
     if (shaped.isNull())
         return notEnoughMemory(name);
-    picture = core::PixelStore(shaped);
+    picture = std::move(shaped);
     return {};
 }
 

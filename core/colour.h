@@ -1,9 +1,7 @@
 // Colour values as the rest of the program passes them around: 32 bits with red in bits 0-7,
-// green in 8-15 and blue in 16-23. Qt's QRgb puts red and blue the other way round, so every
-// crossing between the two goes through these helpers.
+// green in 8-15 and blue in 16-23. The pixel store's words put them the other way round, as
+// Qt's QRgb does (0xAARRGGBB), so every crossing between the two goes through these helpers.
 #pragma once
-
-#include <QRgb>
 
 #include <cstdint>
 
@@ -29,13 +27,15 @@ constexpr int blueOf(Colour c) noexcept
     return int(c >> 16 & 0xFF);
 }
 
-constexpr Colour fromQRgb(QRgb p) noexcept
+constexpr Colour fromQRgb(std::uint32_t p) noexcept
 {
-    return rgb(qRed(p), qGreen(p), qBlue(p));
+    return rgb(int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF));
 }
-constexpr QRgb toQRgb(Colour c) noexcept
+// Opaque.
+constexpr std::uint32_t toQRgb(Colour c) noexcept
 {
-    return qRgb(redOf(c), greenOf(c), blueOf(c));
+    return 0xFF000000u | std::uint32_t(redOf(c)) << 16 | std::uint32_t(greenOf(c)) << 8 |
+           std::uint32_t(blueOf(c));
 }
 
 } // namespace core

@@ -135,7 +135,7 @@ void applyByteOrder(std::span<std::uint8_t> bin, ByteOrder order) noexcept
 PixelStore pictureOfBin(std::span<const std::uint8_t> bin, QSize size, ByteOrder order)
 {
     Q_ASSERT(bin.size() == binSize(std::uint64_t(size.width()), std::uint64_t(size.height())));
-    PixelStore picture = PixelStore::filled(size, 0);
+    PixelStore picture = PixelStore::allocate(size.width(), size.height());
     if (picture.isNull())
         return picture;
     const std::size_t high = order == ByteOrder::Little ? 1 : 0;

@@ -1,12 +1,13 @@
 // Shaping a picture for a panel of W x H pixels: turning it, and scaling it to exactly the
-// panel's size. The geometry is plain integer arithmetic; the scaling is Qt's smooth one,
-// which averages the area each new pixel covers when the picture shrinks.
+// panel's size. All of it is integer arithmetic defined to the bit (see the README), so that
+// the window, the command line and any other program that follows the definition agree.
 #pragma once
 
 #include "core/colour.h"
+#include "core/pixel_store.h"
 
-#include <QImage>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 namespace core {
@@ -31,11 +32,17 @@ struct Placement
 Placement placeOnPanel(QSize picture, QSize panel, FitMode mode);
 
 // `picture` turned clockwise by `degrees`, one of 0, 90, 180 and 270; pixels are moved, never
-// blended.
-QImage turned(const QImage &picture, int degrees);
+// blended. Null when the memory for the turned picture cannot be had.
+PixelStore turned(PixelStore picture, int degrees);
+
+// The part `window` of `picture` scaled to `scaled` pixels, computed without making the rest:
+// each new pixel is the average of the source area it covers, every source pixel weighted by
+// the length it overlaps it along each axis, rounded to nearest. `window` must lie inside
+// the scaled picture. Null when the memory cannot be had.
+PixelStore scaledWindow(const PixelStore &picture, QSize scaled, QRect window);
 
 // `picture` scaled and placed on a panel filled with `background`. A picture that already
-// has the panel's size comes back as it was.
-QImage fitted(const QImage &picture, QSize panel, FitMode mode, Colour background);
+// has the panel's size comes back as it was. Null when the memory cannot be had.
+PixelStore fitted(PixelStore picture, QSize panel, FitMode mode, Colour background);
 
 } // namespace core

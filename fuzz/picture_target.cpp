@@ -5,6 +5,7 @@
 #include "core/conversion.h"
 #include "core/decode/picture_loader.h"
 #include "core/files/bitmap_file.h"
+#include "core/fitting.h"
 
 #include <QTemporaryDir>
 
@@ -43,7 +44,7 @@ void checkBitmapRoundTrip(const core::PixelStore &picture)
     auto back = core::loadPicture(path);
     if (!back)
         fail("saved bitmap does not load:", back.error().toString());
-    if (back.value().image() != picture.image())
+    if (!back.value().samePixels(picture))
         fail("saved bitmap has other pixels");
 }
 
@@ -64,12 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         return 0;
     }
 
-    if (loaded.value().isNull() || loaded.value().image().format() != QImage::Format_RGB32)
+    if (loaded.value().isNull() || loaded.value().hasAlpha())
         fail("loaded picture is not a usable canvas");
     core::PixelStore picture = std::move(loaded).value();
     const QSize corner = picture.size().boundedTo({kMaxConvertedSide, kMaxConvertedSide});
     if (corner != picture.size())
-        picture = core::PixelStore(picture.image().copy(QRect({0, 0}, corner)));
+        picture = core::scaledWindow(picture, picture.size(), QRect({0, 0}, corner));
 
     auto plain = core::convertPicture(picture, false);
     if (!plain)

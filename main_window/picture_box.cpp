@@ -1,5 +1,6 @@
 #include "picture_box.h"
 
+#include "canvas_image.h"
 #include "pixel_probe.h"
 
 #include <QHelpEvent>
@@ -34,11 +35,8 @@ void PictureBox::keepLoadedCopy()
 {
     if (!m_loaded.isNull() || qint64(m_pixels.width()) * m_pixels.height() > kMaxKeptPixels)
         return;
-    // A deep copy now: a shared one would be copied by the conversion's first write, where a
-    // failed allocation could not be refused.
-    const QImage copy = m_pixels.image().copy();
-    if (!copy.isNull())
-        m_loaded = core::PixelStore(copy);
+    // Null when the memory cannot be had: Space then shows nothing else.
+    m_loaded = m_pixels.copy();
 }
 
 const core::PixelStore &PictureBox::shown() const
@@ -115,7 +113,7 @@ void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     QPainter painter(this);
-    painter.drawImage(QPoint(kBorder, kBorder), shown().image());
+    painter.drawImage(QPoint(kBorder, kBorder), imageView(shown()));
 }
 
 } // namespace main_window

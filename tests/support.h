@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QTest>
 
+#include <cstring>
 #include <deque>
 #include <optional>
 
@@ -68,11 +69,31 @@ inline QByteArray expectedBin(const QImage &picture)
     return bin;
 }
 
+// A picture of any format as the core's pixels, opaque, and the core's pixels as a picture.
+inline core::PixelStore storeOf(const QImage &image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    core::PixelStore store = core::PixelStore::allocate(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y)
+        std::memcpy(store.row(y), rgb.constScanLine(y), 4 * std::size_t(rgb.width()));
+    return store;
+}
+
+inline QImage imageOf(const core::PixelStore &store)
+{
+    if (store.isNull())
+        return {};
+    return QImage(reinterpret_cast<const uchar *>(store.row(0)), store.width(), store.height(),
+                  qsizetype(store.strideBytes()),
+                  store.hasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32)
+        .copy();
+}
+
 // The BIN the product makes of a picture file; empty when it cannot be loaded.
 inline QByteArray binOf(const QString &path)
 {
     auto loaded = core::loadPicture(path);
-    return loaded ? expectedBin(loaded.value().image()) : QByteArray();
+    return loaded ? expectedBin(imageOf(loaded.value())) : QByteArray();
 }
 
 // The cases of a data-driven test kept in tests/data/cases/NAME.tsv: a case a line, its name

@@ -5,6 +5,7 @@
 #include "support.h"
 
 #include "core/dithering.h"
+#include "core/fitting.h"
 
 #include <QTest>
 
@@ -65,6 +66,30 @@ QImage referenceDither(QImage picture, core::Dither method)
     return picture;
 }
 
+// Scaling by its definition, slowly: each source pixel repeated `to` times along an axis, and
+// each new pixel the mean of its `from` repeats, rounded to nearest.
+QImage referenceScaled(const QImage &picture, QSize to)
+{
+    const int w = picture.width(), h = picture.height();
+    QImage out(to, QImage::Format_RGB32);
+    for (int y = 0; y < to.height(); ++y)
+        for (int x = 0; x < to.width(); ++x) {
+            std::uint64_t sum[3] = {};
+            for (int sy = y * h; sy < (y + 1) * h; ++sy)
+                for (int sx = x * w; sx < (x + 1) * w; ++sx) {
+                    const QRgb p = picture.pixel(sx / to.width(), sy / to.height());
+                    sum[0] += std::uint64_t(qRed(p));
+                    sum[1] += std::uint64_t(qGreen(p));
+                    sum[2] += std::uint64_t(qBlue(p));
+                }
+            const std::uint64_t n = std::uint64_t(w) * std::uint64_t(h);
+            out.setPixel(x, y,
+                         qRgb(int((sum[0] + n / 2) / n), int((sum[1] + n / 2) / n),
+                              int((sum[2] + n / 2) / n)));
+        }
+    return out;
+}
+
 } // namespace
 
 class tst_Conversion : public QObject
@@ -92,7 +117,7 @@ private slots:
             for (int x = 0; x < width; ++x)
                 row[x] = core::toQRgb(colourAt(x, y));
         }
-        core::PixelStore picture(image);
+        core::PixelStore picture = testing::storeOf(image);
         const auto bin = core::convertPicture(picture, preview).value();
         // The BIN file read back shows the preview, whether or not the pass painted it.
         const auto shownByBin = core::pictureOfBin(bin, {width, height}, core::ByteOrder::Little);
@@ -129,12 +154,37 @@ private slots:
                 gradients.setPixel(x, y, qRgb(x / 3 + y, 250 + x % 6, x * 255 / 69));
         for (const QImage &picture :
              {testing::patternPicture(13, 9), testing::patternPicture(1, 7), gradients}) {
-            core::PixelStore store(picture);
+            core::PixelStore store = testing::storeOf(picture);
             core::dither(store, core::Dither(method));
             const auto bin = core::convertPicture(store, false).value();
             QCOMPARE(QByteArray(reinterpret_cast<const char *>(bin.data()), qsizetype(bin.size())),
                      testing::expectedBin(referenceDither(picture, core::Dither(method))));
         }
+    }
+
+    // Shrinking by whole and by awkward factors, growing, one axis at a time and a single
+    // row; and the window that cover keeps, which must be that part of the whole scaling.
+    void scalingAveragesTheAreaEachPixelCovers_data()
+    {
+        QTest::addColumn<QSize>("from");
+        QTest::addColumn<QSize>("to");
+        QTest::addColumn<QRect>("window");
+        QTest::newRow("halved") << QSize(8, 6) << QSize(4, 3) << QRect(0, 0, 4, 3);
+        QTest::newRow("7 to 3, 5 to 2") << QSize(7, 5) << QSize(3, 2) << QRect(0, 0, 3, 2);
+        QTest::newRow("grown") << QSize(3, 2) << QSize(7, 5) << QRect(0, 0, 7, 5);
+        QTest::newRow("one axis") << QSize(9, 4) << QSize(9, 3) << QRect(0, 0, 9, 3);
+        QTest::newRow("one row") << QSize(31, 1) << QSize(4, 1) << QRect(0, 0, 4, 1);
+        QTest::newRow("window") << QSize(13, 11) << QSize(10, 8) << QRect(3, 2, 4, 5);
+    }
+
+    void scalingAveragesTheAreaEachPixelCovers()
+    {
+        QFETCH(QSize, from);
+        QFETCH(QSize, to);
+        QFETCH(QRect, window);
+        const QImage picture = testing::patternPicture(from.width(), from.height());
+        const core::PixelStore scaled = core::scaledWindow(testing::storeOf(picture), to, window);
+        QCOMPARE(testing::imageOf(scaled), referenceScaled(picture, to).copy(window));
     }
 };
 

@@ -161,7 +161,7 @@ private slots:
                                !core::saveBitmap(saved, shown.value())))
                     return {};
                 if (bytes == (bitmap ? testing::readAll(saved)
-                                     : testing::expectedBin(shown.value().image())))
+                                     : testing::expectedBin(testing::imageOf(shown.value()))))
                     return '=' + picture;
             }
             return {};

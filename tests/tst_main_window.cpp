@@ -122,7 +122,7 @@ class tst_MainWindow : public QObject
             const auto source = core::loadPicture(path(name));
             if (!source || QFileInfo(path(name)).isDir())
                 continue;
-            const QImage picture = source.value().image();
+            const QImage picture = testing::imageOf(source.value());
             if (bitmap ? QImage(path(written)).convertToFormat(QImage::Format_RGB32) ==
                              previewOf(picture)
                        : testing::readAll(path(written)) == testing::expectedBin(picture))
@@ -154,9 +154,9 @@ class tst_MainWindow : public QObject
                 .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
         if (const auto loaded = core::loadPicture(source))
-            shows = canvas == loaded.value().image()              ? "loaded"
-                    : canvas == previewOf(loaded.value().image()) ? "preview"
-                                                                  : "other";
+            shows = canvas == testing::imageOf(loaded.value())              ? "loaded"
+                    : canvas == previewOf(testing::imageOf(loaded.value())) ? "preview"
+                                                                            : "other";
         QStringList files;
         for (const QString &name :
              QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
@@ -252,11 +252,11 @@ private slots:
     {
         QFETCH(QString, how);
         QFETCH(int, height);
-        form().Picture1->setPicture(core::PixelStore(testing::patternPicture(4, 2)));
+        form().Picture1->setPicture(testing::storeOf(testing::patternPicture(4, 2)));
         form().CONV();
         const core::BinBuffer before = form().BinBuf;
         const QImage pattern = testing::patternPicture(3, height == 0 ? 50 : height);
-        form().Picture1->setPicture(core::PixelStore(pattern));
+        form().Picture1->setPicture(testing::storeOf(pattern));
         QStringList seen;
         form().setBinAllocator([&](std::uint64_t bytes) -> core::Expected<core::BinBuffer> {
             seen << QStringLiteral("%1 bytes, bar %2 to %3 at %4, %5, busy %6")

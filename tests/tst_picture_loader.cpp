@@ -95,9 +95,10 @@ private slots:
             return;
         }
         QVERIFY2(loaded.ok(), qPrintable(loaded.ok() ? QString() : loaded.error().toString()));
-        const QByteArray bin = testing::expectedBin(loaded.value().image());
+        const QByteArray bin = testing::expectedBin(testing::imageOf(loaded.value()));
         {
-            std::vector<char> dirt(std::size_t(loaded.value().image().sizeInBytes()), '\xA5');
+            std::vector<char> dirt(std::size_t(testing::imageOf(loaded.value()).sizeInBytes()),
+                                   '\xA5');
             QVERIFY(dirt.back() != 0);
         }
         QCOMPARE(testing::binOf(path), bin);
@@ -105,7 +106,7 @@ private slots:
         if (outcome == u"exact")
             QVERIFY2(std::any_of(refs.begin(), refs.end(),
                                  [&](const QString &reference) {
-                                     return samePixels(loaded.value().image(),
+                                     return samePixels(testing::imageOf(loaded.value()),
                                                        QImage(corpus(reference)));
                                  }),
                      qPrintable(references));

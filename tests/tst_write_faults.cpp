@@ -26,7 +26,7 @@ core::Expected<void> write(const QString &writer, const QString &path, int kib)
 {
     const QImage picture = testing::patternPicture(256, kib * 4 / 3);
     if (writer == u"BMP")
-        return core::saveBitmap(path, core::PixelStore(picture));
+        return core::saveBitmap(path, testing::storeOf(picture));
     const QByteArray bin = testing::expectedBin(picture);
     return core::writeBinFile(
         path, {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},

@@ -276,7 +276,7 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
 // Uncompressed rows, each padded to four bytes, bottom-up unless the height was negative.
 // Some writers leave out the last row's padding; its pixels are all there, so that is fine.
 Expected<void> decodePlain(const QByteArray &file, const QString &name, const Layout &layout,
-                           QImage &image)
+                           PixelStore &image)
 {
     const int bits = layout.bits;
     const std::int64_t width = layout.width;
@@ -293,8 +293,7 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
     const auto *data = reinterpret_cast<const Byte *>(file.constData()) + layout.dataOffset;
     for (std::int64_t r = 0; r < layout.rows; ++r) {
         const Byte *in = data + r * rowBytes;
-        auto *out = reinterpret_cast<std::uint32_t *>(
-            image.scanLine(int(layout.topDown ? r : layout.rows - 1 - r)));
+        std::uint32_t *out = image.row(int(layout.topDown ? r : layout.rows - 1 - r));
         if (bits == 8) {
             for (std::int64_t x = 0; x < width; ++x)
                 out[x] = palette[in[x]];
@@ -331,9 +330,10 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
 // picture, a move, or a literal stretch padded to an even length. Pixels the codes skip stay
 // black, and runs stop at the end of their row.
 Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layout &layout,
-                         QImage &image)
+                         PixelStore &image)
 {
-    image.fill(kBlack);
+    for (int y = 0; y < image.height(); ++y)
+        std::fill_n(image.row(y), image.width(), kBlack);
     const auto *data = reinterpret_cast<const Byte *>(file.constData());
     const std::int64_t n = file.size();
     const std::int64_t width = layout.width;
@@ -345,9 +345,7 @@ Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layo
     std::int64_t row = 0;
     std::uint32_t *out = nullptr;
     const auto seekRow = [&] {
-        out = row < layout.rows
-                  ? reinterpret_cast<std::uint32_t *>(image.scanLine(int(layout.rows - 1 - row)))
-                  : nullptr;
+        out = row < layout.rows ? image.row(int(layout.rows - 1 - row)) : nullptr;
     };
     // The colour of pixel i of a stretch whose values start at `from`.
     const auto colour = [&](const Byte *from, std::int64_t i) -> std::uint32_t {
@@ -420,7 +418,8 @@ bool isBmp(const QByteArray &file)
     return file.startsWith("BM");
 }
 
-Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name)
+Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
+                               const std::function<QString(QSize)> &checkSize)
 {
     BmpPicture picture;
     auto read = readLayout(file, name, picture);
@@ -429,8 +428,12 @@ Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name)
     if (!picture.embedded.isNull())
         return picture;
     const Layout &layout = read.value();
+    if (checkSize)
+        if (const QString refused = checkSize(QSize(int(layout.width), int(layout.rows)));
+            !refused.isEmpty())
+            return refusal(name, refused);
 
-    picture.pixels = QImage(int(layout.width), int(layout.rows), QImage::Format_RGB32);
+    picture.pixels = PixelStore::allocate(int(layout.width), int(layout.rows));
     if (picture.pixels.isNull())
         return Error{Error::Kind::OutOfMemory, name,
                      Texts::tr("the picture does not fit into memory")};

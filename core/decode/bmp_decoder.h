@@ -4,10 +4,13 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/pixel_store.h"
 
 #include <QByteArray>
-#include <QImage>
+#include <QSize>
 #include <QString>
+
+#include <functional>
 
 namespace core {
 
@@ -16,15 +19,17 @@ bool isBmp(const QByteArray &file);
 
 struct BmpPicture
 {
-    // Format_RGB32, every pixel set; null when the file wraps a picture of another format.
-    QImage pixels;
+    // Every pixel set; null when the file wraps a picture of another format.
+    PixelStore pixels;
     // The JPEG or PNG stream such a file wraps, and its format ("jpeg" or "png").
     QByteArray embedded;
     QByteArray embeddedFormat;
 };
 
 // Refusals are CannotRead errors that name `name` and the variant refused; a picture that
-// does not fit into memory is OutOfMemory.
-Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name);
+// does not fit into memory is OutOfMemory. `checkSize`, when given, is asked with the size from
+// the header before anything is allocated, and a reason it gives refuses the file.
+Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
+                               const std::function<QString(QSize)> &checkSize = {});
 
 } // namespace core

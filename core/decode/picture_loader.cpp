@@ -1,15 +1,17 @@
 #include "core/decode/picture_loader.h"
-#include "core/texts.h"
 
 #include "core/decode/bmp_decoder.h"
 #include "core/decode/picture_checks.h"
+#include "core/texts.h"
 
 #include <QBuffer>
-#include <QColorSpace>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QImageReader>
 #include <QLoggingCategory>
+
+#include <cstring>
 
 namespace core {
 
@@ -22,9 +24,6 @@ QString sizeRefusal(std::int64_t width, std::int64_t height)
 
 namespace {
 
-// 96 dots an inch, what Windows assumes of a picture that states nothing.
-constexpr int kCanvasDotsPerMetre = 3780;
-
 Error cannotRead(const QString &name, const QString &reason)
 {
     return Error{Error::Kind::CannotRead, name, reason};
@@ -35,11 +34,30 @@ QString tooLarge(QSize size)
     return size.isValid() ? sizeRefusal(size.width(), size.height()) : QString();
 }
 
+QString askSize(const LoadOptions &options, QSize size)
+{
+    return options.checkSize ? options.checkSize(size) : QString();
+}
+
+PixelStore storeOf(const QImage &decoded)
+{
+    // Straight (not premultiplied) ARGB keeps the stored colour of a transparent pixel.
+    const QImage image = decoded.convertToFormat(decoded.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                           : QImage::Format_RGB32);
+    PixelStore store = PixelStore::allocate(image.width(), image.height());
+    if (store.isNull())
+        return store;
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(store.row(y), image.constScanLine(y), 4 * std::size_t(image.width()));
+    store.setHasAlpha(image.hasAlphaChannel());
+    return store;
+}
+
 // A JPEG, PNG or GIF picture through Qt's reader, checked; `only`, when given, is the one
 // format the bytes may be. The reader is gone when this returns: Qt's GIF handler keeps a
 // reference to its canvas, which would make the conversion after it copy the whole picture.
-Expected<QImage> readWithQt(const QByteArray &bytes, const QString &name,
-                            const QByteArray &only = {})
+Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
+                                const LoadOptions &options, const QByteArray &only = {})
 {
     QByteArray data = bytes; // QBuffer wants a non-const array; this shares, it does not copy
     QBuffer buffer(&data);
@@ -80,47 +98,57 @@ Expected<QImage> readWithQt(const QByteArray &bytes, const QString &name,
     // The size told beforehand is the decoder's word only; this is what it made.
     if (const QString refusal = tooLarge(image.size()); !refusal.isEmpty())
         return cannotRead(name, refusal);
-    return image;
+    if (const QString refusal = askSize(options, image.size()); !refusal.isEmpty())
+        return cannotRead(name, refusal);
+    PixelStore store = storeOf(image);
+    if (store.isNull())
+        return Error{Error::Kind::OutOfMemory, name,
+                     Texts::tr("the picture does not fit into memory")};
+    return store;
 }
 
-Expected<QImage> readPicture(const QByteArray &bytes, const QString &name)
+Expected<PixelStore> readPicture(const QByteArray &bytes, const QString &name,
+                                 const LoadOptions &options)
 {
     if (!isBmp(bytes))
-        return readWithQt(bytes, name);
-    auto bmp = decodeBmp(bytes, name);
+        return readWithQt(bytes, name, options);
+    auto bmp = decodeBmp(bytes, name, options.checkSize);
     if (!bmp)
         return bmp.error();
     if (!bmp.value().embedded.isNull())
-        return readWithQt(bmp.value().embedded, name, bmp.value().embeddedFormat);
+        return readWithQt(bmp.value().embedded, name, options, bmp.value().embeddedFormat);
     return std::move(bmp.value().pixels);
 }
 
 } // namespace
 
-Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name)
+Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name,
+                                   const LoadOptions &options)
 {
-    auto read = readPicture(bytes, name);
-    if (!read)
-        return read.error();
-    QImage image = std::move(read).value();
-    // Converted in place where the depth allows, so that a picture at the size limit is not
-    // held twice; the pixels come out as PixelStore's own conversion makes them.
-    if (image.hasAlphaChannel())
-        image.convertTo(QImage::Format_ARGB32);
-    image.convertTo(QImage::Format_RGB32);
-    // The display unit takes the stored values as they are, so a colour profile is not applied
-    // and not kept, and a resolution means nothing to it: two pictures of the same pixels are
-    // the same canvas, and save as the same bitmap from the window and the command line (Qt's
-    // default resolution differs between the two).
-    image.setColorSpace(QColorSpace());
-    image.setDotsPerMeterX(kCanvasDotsPerMetre);
-    image.setDotsPerMeterY(kCanvasDotsPerMetre);
-    PixelStore store(image);
-    if (store.isNull())
-        return Error{Error::Kind::OutOfMemory, name,
-                     Texts::tr("the picture does not fit "
-                               "into memory")};
-    return store;
+    auto read = readPicture(bytes, name, options);
+    if (read && !options.keepAlpha)
+        read.value().dropAlpha();
+    return read;
+}
+
+Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const LoadOptions &options,
+                           const FrameSink &frame)
+{
+    auto first = decodePicture(bytes, name, options);
+    if (!first)
+        return first.error();
+    if (const QString stop = frame(0, first.value()); !stop.isEmpty())
+        return cannotRead(name, stop);
+    return 1;
+}
+
+int frameCount(const QByteArray &bytes)
+{
+    QByteArray data = bytes;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return reader.canRead() ? std::max(1, reader.imageCount()) : 0;
 }
 
 void quietenDecoders()
@@ -128,7 +156,7 @@ void quietenDecoders()
     QLoggingCategory::setFilterRules(QStringLiteral("qt.gui.imageio*=false"));
 }
 
-Expected<PixelStore> loadPicture(const QString &path)
+Expected<QByteArray> readPictureFile(const QString &path)
 {
     const QFileInfo info(path);
     if (path.isEmpty())
@@ -161,7 +189,15 @@ Expected<PixelStore> loadPicture(const QString &path)
     }
     if (bytes.isEmpty())
         return cannotRead(path, Texts::tr("the file is empty"));
-    return decodePicture(bytes, path);
+    return bytes;
+}
+
+Expected<PixelStore> loadPicture(const QString &path, const LoadOptions &options)
+{
+    const auto bytes = readPictureFile(path);
+    if (!bytes)
+        return bytes.error();
+    return decodePicture(bytes.value(), path, options);
 }
 
 } // namespace core

@@ -7,18 +7,53 @@
 #include "core/pixel_store.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
+
+#include <functional>
+#include <optional>
 
 namespace core {
 
-// Loads a BMP, JPEG, PNG or GIF file, told apart by content, not by name. BMP files are read
-// by our own decoder; JPEG photos are turned upright by their EXIF orientation. Fails with
-// CannotRead, naming the path, for a missing, unreadable, incomplete or unknown file, a folder or a
-// device.
-Expected<PixelStore> loadPicture(const QString &path);
+struct LoadOptions
+{
+    // Asked with the size the picture will have (after its EXIF turn) as soon as a decoder
+    // has read the header, before any pixel is allocated or decoded; a reason refuses the
+    // picture with it, an empty string lets it through.
+    std::function<QString(QSize upright)> checkSize;
+    // The box the picture will then be fitted into, in its upright orientation. A decoder
+    // that can deliver the picture smaller for less work (a JPEG's DCT scaling) may do so by
+    // a whole factor, as long as each side stays at least the box's.
+    std::optional<QSize> shrinkFor;
+    // Keeps the picture's transparency in the alpha byte; otherwise every pixel is opaque,
+    // in the colour the file stores for it.
+    bool keepAlpha = false;
+};
+
+// Loads a BMP, JPEG, PNG or GIF file, told apart by content, not by name; of an animation,
+// its first frame. JPEG photos are turned upright by their EXIF orientation. Fails with
+// CannotRead, naming the path, for a missing, unreadable, damaged or unknown file, a folder or
+// a device.
+Expected<PixelStore> loadPicture(const QString &path, const LoadOptions &options = {});
+
+// A picture file's bytes, read whole within the file size limit. Fails as loadPicture() does for
+// a missing, unreadable or empty file, a folder or a device.
+Expected<QByteArray> readPictureFile(const QString &path);
 
 // The same from bytes already read (standard input, tests); `name` is used in errors.
-Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name);
+Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name,
+                                   const LoadOptions &options = {});
+
+// Every frame of an animation (a still picture has one), each as the viewer sees it at that
+// point, in order. `frame` gets the frame's index and its pixels, which it may keep or change;
+// a reason it returns stops the run with that error. Gives the number of frames handed over.
+using FrameSink = std::function<QString(int index, PixelStore &frame)>;
+Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const LoadOptions &options,
+                           const FrameSink &frame);
+
+// How many frames the picture holds: 1 for a still picture, 0 when the bytes are not one
+// that this program reads. Cheap: no pixel is decoded.
+int frameCount(const QByteArray &bytes);
 
 // Keeps Qt's decoders from writing their own complaints (a corrupt JPEG segment, a libpng
 // warning) to standard error: the loader's errors already say what went wrong. For main().

@@ -1,45 +1,79 @@
 #include "core/files/bitmap_file.h"
+
+#include "core/files/bin_file.h"
 #include "core/texts.h"
 
-#include <QBuffer>
-#include <QImageWriter>
-#include <QSaveFile>
+#include <cstdint>
+#include <new>
 
 namespace core {
+
+namespace {
+
+// 96 dots an inch, what Windows assumes of a picture that states nothing.
+constexpr std::uint32_t kDotsPerMetre = 3780;
+constexpr std::uint32_t kHeadersSize = 14 + 40;
+
+void putLe(char *at, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        at[i] = char(value >> (8 * i) & 0xFF);
+}
+
+} // namespace
+
+QByteArray bitmapBytes(const PixelStore &picture)
+{
+    if (picture.isNull())
+        return {};
+    const auto width = std::uint64_t(picture.width());
+    const auto height = std::uint64_t(picture.height());
+    const std::uint64_t rowBytes = (3 * width + 3) / 4 * 4;
+    const std::uint64_t total = kHeadersSize + rowBytes * height;
+    if (total > 0xFFFFFFFFu)
+        return {};
+    QByteArray bytes;
+    try {
+        bytes = QByteArray(qsizetype(total), '\0');
+    } catch (const std::bad_alloc &) {
+        return {};
+    }
+    char *d = bytes.data();
+    // The file header, then BITMAPINFOHEADER: 24 bits a pixel, uncompressed, rows bottom-up.
+    d[0] = 'B';
+    d[1] = 'M';
+    putLe(d + 2, std::uint32_t(total), 4);
+    putLe(d + 10, kHeadersSize, 4);
+    putLe(d + 14, 40, 4);
+    putLe(d + 18, std::uint32_t(width), 4);
+    putLe(d + 22, std::uint32_t(height), 4);
+    putLe(d + 26, 1, 2);
+    putLe(d + 28, 24, 2);
+    putLe(d + 34, std::uint32_t(rowBytes * height), 4);
+    putLe(d + 38, kDotsPerMetre, 4);
+    putLe(d + 42, kDotsPerMetre, 4);
+    for (std::uint64_t y = 0; y < height; ++y) {
+        auto *out =
+            reinterpret_cast<std::uint8_t *>(d + kHeadersSize + (height - 1 - y) * rowBytes);
+        const std::uint32_t *in = picture.row(int(y));
+        for (std::uint64_t x = 0; x < width; ++x, out += 3) {
+            out[0] = std::uint8_t(in[x]);
+            out[1] = std::uint8_t(in[x] >> 8);
+            out[2] = std::uint8_t(in[x] >> 16);
+        }
+    }
+    return bytes;
+}
 
 Expected<void> saveBitmap(const QString &path, const PixelStore &picture)
 {
     if (picture.isNull())
         return Error{Error::Kind::CannotWrite, path, Texts::tr("there is no picture")};
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Error{Error::Kind::CannotWrite, path, file.errorString()};
-
-    // Qt writes Format_RGB32 as a 24-bit bitmap, which every reader of BMP files knows.
-    QImageWriter writer(&file, "bmp");
-    if (!writer.write(picture.image())) {
-        // QSaveFile flags a write that found the disk full without saying so ("Unknown
-        // error"); pushing out what it still buffers brings the system's own words.
-        file.flush();
-        const QString reason =
-            file.error() != QFileDevice::NoError ? file.errorString() : writer.errorString();
-        file.cancelWriting();
-        return Error{Error::Kind::CannotWrite, path, reason};
-    }
-    if (!file.commit())
-        return Error{Error::Kind::CannotWrite, path, file.errorString()};
-    return {};
-}
-
-QByteArray bitmapBytes(const PixelStore &picture)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (picture.isNull() || !QImageWriter(&buffer, "bmp").write(picture.image()))
-        return {};
-    return bytes;
+    const QByteArray bytes = bitmapBytes(picture);
+    if (bytes.isEmpty())
+        return Error{Error::Kind::OutOfMemory, path, {}};
+    return writeBinFile(path, {reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+                               std::size_t(bytes.size())});
 }
 
 } // namespace core

@@ -13,7 +13,8 @@ namespace core {
 // target only once the whole file is written.
 Expected<void> saveBitmap(const QString &path, const PixelStore &picture);
 
-// The same file's bytes, for a stream; empty when the picture is null.
+// The same file's bytes, for a stream; empty when the picture is null or too large for a
+// bitmap (4 GiB) or for memory.
 QByteArray bitmapBytes(const PixelStore &picture);
 
 } // namespace core

@@ -2,6 +2,8 @@
 
 #include "core/files/output_name.h"
 
+#include <QList>
+
 #include <algorithm>
 #include <iterator>
 
