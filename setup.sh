@@ -12,6 +12,9 @@ packages=(
     build-essential cmake       # compiler and build system
     qt6-base-dev                # Qt Core, Gui, Widgets and Test
     qt6-l10n-tools              # lrelease, for the translations
+    libjpeg62-turbo-dev         # the core's JPEG decoder (libjpeg-turbo's libjpeg API)
+    libspng-dev libgif-dev      # the core's PNG and GIF decoders
+    libturbojpeg0-dev           # the speed yardstick in bench/: decode, convert, write
     libbenchmark-dev            # the benchmarks in bench/
     fonts-ipafont-gothic        # Japanese text in the windows
     qt6-translations-l10n       # Qt's own dialogs and buttons in Japanese
