@@ -65,7 +65,9 @@ void runAuto(AutoHost &host, AutoFields &f)
         }
         f.CurFile = *output;
 
-        if (const auto written = core::writeBinFile(f.CurFile, host.bin()); !written) {
+        if (const auto written =
+                core::writeBinFile(f.CurFile, host.bin(), {core::Durability::Synced, false});
+            !written) {
             host.warnCannotSave(written.error());
             return;
         }

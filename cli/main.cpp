@@ -7,7 +7,8 @@
 #include "cli/run.h"
 #include "cli/wildcards.h"
 #include "core/decode/picture_loader.h"
-#include "core/files/temporary_file.h"
+#include "core/files/native_path.h"
+#include "core/files/output_file.h"
 #include "core/texts.h"
 
 #include <QCoreApplication>
@@ -138,6 +139,22 @@ private:
     QElapsedTimer m_sinceDrawn;
 };
 
+// The arguments as given. On Unix they are bytes, and a file name need not be UTF-8: Qt's own
+// list would lose what it cannot decode, and with it the file.
+QStringList commandLine(int argc, char *argv[])
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(argc);
+    Q_UNUSED(argv);
+    return QCoreApplication::arguments();
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << core::pathFromNative(argv[i]);
+    return arguments;
+#endif
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -147,6 +164,8 @@ int main(int argc, char *argv[])
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // First of all: a closed standard output must not be taken by the next file opened.
+    core::claimStandardStreams();
     errors = ownStandardError();
     core::quietenDecoders();
     removeTemporariesWhenInterrupted();
@@ -157,7 +176,7 @@ int main(int argc, char *argv[])
         core::installTranslations(QLocale());
 
     const cli::Parsed parsed =
-        cli::parseArguments(QCoreApplication::arguments(), QThread::idealThreadCount());
+        cli::parseArguments(commandLine(argc, argv), QThread::idealThreadCount());
     const auto usageError = [](const QString &text) {
         print(errors,
               QStringLiteral("varnello-convert: %1\n").arg(text) +

@@ -59,23 +59,11 @@ core::Expected<core::PixelStore> decodeStandardInput()
     return core::decodePicture(bytes.value(), standardInput());
 }
 
-core::Expected<void> writeStandardOutput(std::span<const std::uint8_t> bin)
-{
-    const QString name = Texts::tr("standard output");
-    QFile out;
-    if (!out.open(stdout, QIODevice::WriteOnly))
-        return core::Error{core::Error::Kind::CannotWrite, name, out.errorString()};
-    const auto size = qint64(bin.size());
-    if (out.write(reinterpret_cast<const char *>(bin.data()), size) != size || !out.flush())
-        return core::Error{core::Error::Kind::CannotWrite, name, out.errorString()};
-    return {};
-}
-
 QString writeOutput(const QString &path, std::span<const std::uint8_t> bytes,
                     core::Durability durability)
 {
-    const auto written = path == kStandardStream ? writeStandardOutput(bytes)
-                                                 : core::writeBinFile(path, bytes, durability);
+    const auto written = path == kStandardStream ? core::writeStandardOutput(bytes)
+                                                 : core::writeFile(path, bytes, {durability, true});
     return written ? QString() : written.error().toString();
 }
 
@@ -142,10 +130,6 @@ QString showBin(const Job &job, const QString &name, QSize size, const Options &
     const core::PixelStore picture = core::pictureOfBin(bytesOf(bytes), size, options.byteOrder);
     if (picture.isNull())
         return notEnoughMemory(name);
-    if (job.output != kStandardStream) {
-        const auto saved = core::saveBitmap(job.output, picture);
-        return saved ? QString() : saved.error().toString();
-    }
     const QByteArray bitmap = core::bitmapBytes(picture);
     if (bitmap.isEmpty())
         return notEnoughMemory(name);
@@ -217,7 +201,8 @@ QString runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     if (!failed.isEmpty())
         return failed;
     if (!job.preview.isEmpty())
-        if (const auto saved = core::saveBitmap(job.preview, picture); !saved)
+        if (const auto saved = core::saveBitmap(job.preview, picture, {options.durability, true});
+            !saved)
             return saved.error().toString();
     return {};
 }

@@ -11,6 +11,14 @@
 
 using namespace main_window;
 
+namespace {
+
+// Every save waits for the disk; a pipe that nobody reads is refused rather than left to hang
+// the window.
+constexpr core::WriteOptions kWindowWrite{core::Durability::Synced, false};
+
+} // namespace
+
 void Form1::BINSAVE()
 {
     CommonDialog1.Filter = texts::kBinFilter;
@@ -25,7 +33,7 @@ void Form1::BINSAVE()
     const QString path = CommonDialog1.FileName;
     if (!mayWriteTo(path))
         return;
-    if (const auto written = core::writeBinFile(path, BinBuf); !written) {
+    if (const auto written = core::writeBinFile(path, BinBuf, kWindowWrite); !written) {
         warnFailure(texts::kCannotSave, written.error());
         return;
     }
@@ -42,7 +50,7 @@ void Form1::BMPSAVE()
     const QString path = CommonDialog1.FileName;
     if (!mayWriteTo(path))
         return;
-    if (const auto saved = core::saveBitmap(path, Picture1->pixels()); !saved) {
+    if (const auto saved = core::saveBitmap(path, Picture1->pixels(), kWindowWrite); !saved) {
         warnFailure(texts::kCannotSave, saved.error());
         return;
     }

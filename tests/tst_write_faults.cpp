@@ -30,7 +30,7 @@ core::Expected<void> write(const QString &writer, const QString &path, int kib)
     const QByteArray bin = testing::expectedBin(picture);
     return core::writeBinFile(
         path, {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},
-        writer == u"BIN" ? core::Durability::Synced : core::Durability::Unsynced);
+        {writer == u"BIN" ? core::Durability::Synced : core::Durability::Unsynced});
 }
 
 bool holdsTheNewFile(const QString &writer, const QString &path, int kib)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/files/output_file.h"
 
 #include <QString>
 
@@ -11,22 +12,11 @@
 
 namespace core {
 
-// Whether a write waits until the bytes are on the disk. Either way the target is replaced
-// whole or not at all while the system runs; only Synced also survives a power cut. A sync can
-// cost more than converting the picture, so a command-line run over many files, which can
-// simply be run again, does without unless asked.
-enum class Durability
-{
-    Synced,
-    Unsynced,
-};
-
-// Writes all of `bin` to `path`. The bytes go to a temporary file beside the target, which
-// replaces the target only when it is complete: a failed write leaves no partial file and an
-// existing file as it was. A symbolic link is followed, and a replaced file keeps its
-// permissions. An empty buffer is refused (NothingConverted) instead of leaving an empty file
-// that a display unit would take for a picture.
+// Writes all of `bin` to `path` through the one writer (see output_file.h): an existing file is
+// replaced whole or not at all, a device or pipe takes the bytes. An empty buffer is refused
+// (NothingConverted) instead of leaving an empty file that a display unit would take for a
+// picture.
 Expected<void> writeBinFile(const QString &path, std::span<const std::uint8_t> bin,
-                            Durability durability = Durability::Synced);
+                            const WriteOptions &options = {});
 
 } // namespace core

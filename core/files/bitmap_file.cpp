@@ -1,6 +1,5 @@
 #include "core/files/bitmap_file.h"
 
-#include "core/files/bin_file.h"
 #include "core/texts.h"
 
 #include <cstdint>
@@ -65,15 +64,18 @@ QByteArray bitmapBytes(const PixelStore &picture)
     return bytes;
 }
 
-Expected<void> saveBitmap(const QString &path, const PixelStore &picture)
+Expected<void> saveBitmap(const QString &path, const PixelStore &picture,
+                          const WriteOptions &options)
 {
     if (picture.isNull())
         return Error{Error::Kind::CannotWrite, path, Texts::tr("there is no picture")};
     const QByteArray bytes = bitmapBytes(picture);
     if (bytes.isEmpty())
         return Error{Error::Kind::OutOfMemory, path, {}};
-    return writeBinFile(path, {reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                               std::size_t(bytes.size())});
+    return writeFile(
+        path,
+        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
+        options);
 }
 
 } // namespace core

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/error.h"
+#include "core/files/output_file.h"
 #include "core/pixel_store.h"
 
 #include <QByteArray>
@@ -9,9 +10,9 @@
 
 namespace core {
 
-// Writes a 24-bit BMP with exactly the stored pixels. Like the BIN writer it replaces the
-// target only once the whole file is written.
-Expected<void> saveBitmap(const QString &path, const PixelStore &picture);
+// Writes a 24-bit BMP with exactly the stored pixels, through the one writer.
+Expected<void> saveBitmap(const QString &path, const PixelStore &picture,
+                          const WriteOptions &options = {});
 
 // The same file's bytes, for a stream; empty when the picture is null or too large for a
 // bitmap (4 GiB) or for memory.

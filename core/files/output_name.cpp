@@ -1,6 +1,6 @@
 #include "core/files/output_name.h"
 
-#include "core/files/fs_path.h"
+#include "core/files/native_path.h"
 
 #include <QFileInfo>
 

@@ -112,10 +112,6 @@
         <translation>何も入力されませんでした</translation>
     </message>
     <message>
-        <source>standard output</source>
-        <translation>標準出力</translation>
-    </message>
-    <message>
         <source>%1: too large: the picture is %2 x %3 pixels, --max-size allows %4 x %5</source>
         <translation>%1: 大きすぎます: 画像は%2×%3画素、--max-sizeは%4×%5まで</translation>
     </message>
@@ -286,16 +282,8 @@ shown.bmpはphoto.BINを表示ユニットが表示したときの画像です�
 <context>
     <name>core</name>
     <message>
-        <source>not all bytes could be written</source>
-        <translation>すべてのバイトを書き込めませんでした</translation>
-    </message>
-    <message>
         <source>no file name was given</source>
         <translation>ファイル名が指定されていません</translation>
-    </message>
-    <message>
-        <source>the existing file is not writable</source>
-        <translation>既存のファイルに書き込めません</translation>
     </message>
     <message>
         <source>there is no picture</source>
@@ -456,6 +444,114 @@ shown.bmpはphoto.BINを表示ユニットが表示したときの画像です�
     <message>
         <source>no free name for a temporary file</source>
         <translation>一時ファイルの名前を確保できません</translation>
+    </message>
+    <message>
+        <source>the file is read-only</source>
+        <translation>読み取り専用のファイルです</translation>
+    </message>
+    <message>
+        <source>the file changed while it was opened</source>
+        <translation>開く間にファイルが変わりました</translation>
+    </message>
+    <message>
+        <source>this is a folder</source>
+        <translation>フォルダーです</translation>
+    </message>
+    <message>
+        <source>this is a block device (a disk or a partition), which is never written</source>
+        <translation>ブロックデバイス（ディスクまたはパーティション）です。書き込みません</translation>
+    </message>
+    <message>
+        <source>this is a socket, which is never written</source>
+        <translation>ソケットです。書き込みません</translation>
+    </message>
+    <message>
+        <source>this is not a file that can be written</source>
+        <translation>書き込めるファイルではありません</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>標準出力</translation>
+    </message>
+    <message>
+        <source>standard output is closed</source>
+        <translation>標準出力が閉じています</translation>
+    </message>
+    <message>
+        <source>no such file or folder</source>
+        <translation>そのようなファイルまたはフォルダーはありません</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>アクセスが拒否されました</translation>
+    </message>
+    <message>
+        <source>no space left on the device</source>
+        <translation>デバイスに空き領域がありません</translation>
+    </message>
+    <message>
+        <source>the disk quota is used up</source>
+        <translation>ディスクの割り当て量を使い切りました</translation>
+    </message>
+    <message>
+        <source>the file system is read-only</source>
+        <translation>読み取り専用のファイルシステムです</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>パスの途中にフォルダーでないものがあります</translation>
+    </message>
+    <message>
+        <source>the name is too long</source>
+        <translation>名前が長すぎます</translation>
+    </message>
+    <message>
+        <source>too many symbolic links</source>
+        <translation>シンボリックリンクが多すぎます</translation>
+    </message>
+    <message>
+        <source>the device reported an input/output error</source>
+        <translation>デバイスが入出力エラーを報告しました</translation>
+    </message>
+    <message>
+        <source>the file is too large for the file system</source>
+        <translation>ファイルシステムにとってファイルが大きすぎます</translation>
+    </message>
+    <message>
+        <source>too many files are open</source>
+        <translation>開いているファイルが多すぎます</translation>
+    </message>
+    <message>
+        <source>the file is in use</source>
+        <translation>ファイルは使用中です</translation>
+    </message>
+    <message>
+        <source>the file cannot be moved to another file system</source>
+        <translation>別のファイルシステムへはファイルを移せません</translation>
+    </message>
+    <message>
+        <source>the program reading from the pipe has closed it</source>
+        <translation>パイプを読むプログラムがパイプを閉じました</translation>
+    </message>
+    <message>
+        <source>no program reads from the pipe</source>
+        <translation>パイプを読むプログラムがありません</translation>
+    </message>
+    <message>
+        <source>the stream is not open for writing</source>
+        <translation>書き込み用に開かれていません</translation>
+    </message>
+    <message>
+        <source>the file exists already</source>
+        <translation>ファイルが既にあります</translation>
+    </message>
+    <message>
+        <source>the device does not take this operation</source>
+        <translation>デバイスがこの操作を受け付けません</translation>
+    </message>
+    <message>
+        <source>system error %1 (%2)</source>
+        <translation>システムエラー %1 (%2)</translation>
     </message>
 </context>
 </TS>
