@@ -1,4 +1,5 @@
 #include "auto_run.h"
+#include "core/files/native_path.h"
 
 #include "core/files/bin_file.h"
 #include "core/files/output_name.h"
@@ -60,7 +61,7 @@ void runAuto(AutoHost &host, AutoFields &f)
         f.PathLen = std::int16_t(source.size());
         // A picture whose own name ends in BIN would be replaced by its output.
         if (core::wouldOverwriteSource(source, *output)) {
-            host.warn(kWouldReplaceSource + QLatin1Char('\n') + QDir::toNativeSeparators(source));
+            host.warn(kWouldReplaceSource + QLatin1Char('\n') + core::displayPath(source));
             return;
         }
         f.CurFile = *output;

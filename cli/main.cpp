@@ -139,22 +139,6 @@ private:
     QElapsedTimer m_sinceDrawn;
 };
 
-// The arguments as given. On Unix they are bytes, and a file name need not be UTF-8: Qt's own
-// list would lose what it cannot decode, and with it the file.
-QStringList commandLine(int argc, char *argv[])
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(argc);
-    Q_UNUSED(argv);
-    return QCoreApplication::arguments();
-#else
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << core::pathFromNative(argv[i]);
-    return arguments;
-#endif
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -176,7 +160,7 @@ int main(int argc, char *argv[])
         core::installTranslations(QLocale());
 
     const cli::Parsed parsed =
-        cli::parseArguments(commandLine(argc, argv), QThread::idealThreadCount());
+        cli::parseArguments(core::commandLineArguments(argc, argv), QThread::idealThreadCount());
     const auto usageError = [](const QString &text) {
         print(errors,
               QStringLiteral("varnello-convert: %1\n").arg(text) +

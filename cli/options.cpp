@@ -31,7 +31,8 @@ const char *const kDescription = QT_TRANSLATE_NOOP(
     "\n"
     "Each BIN file is written beside its picture, named as the window's batch run names it:\n"
     "the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older\n"
-    "BIN file is replaced; a picture never is.");
+    "file of that name is replaced whole; a picture given on the command line never is. A\n"
+    "device or a pipe (-o /dev/null) is written into, never replaced.");
 
 const char *const kExamples =
     QT_TRANSLATE_NOOP("cli", "\n"

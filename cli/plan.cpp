@@ -1,6 +1,8 @@
 #include "plan.h"
 #include "texts.h"
 
+#include "core/files/native_path.h"
+#include "core/files/output_file.h"
 #include "core/files/output_name.h"
 
 #include <QDir>
@@ -33,9 +35,9 @@ QString identity(const QString &path)
 QStringList identities(const QString &path)
 {
     QStringList all{identity(path)};
-    const QFileInfo info(path);
-    if (info.isSymLink() && info.exists())
-        all << identity(info.canonicalFilePath());
+    if (const QString canonical = core::canonicalPath(path);
+        !canonical.isEmpty() && identity(canonical) != all.front())
+        all << identity(canonical);
     return all;
 }
 
@@ -46,7 +48,8 @@ bool endsWithSeparator(const QString &path)
 
 QString refusal(const QString &source, const QString &output, const QString &reason)
 {
-    return Texts::tr("%1: will not write %2: %3").arg(source, output, reason);
+    return Texts::tr("%1: will not write %2: %3")
+        .arg(core::displayPath(source), core::displayPath(output), reason);
 }
 
 // The output's name when -o does not give it, made of the picture's name; none when there is
@@ -75,10 +78,10 @@ Plan planJobs(const Options &options)
     Placement placement = Placement::BesidePicture;
     if (options.output == kStandardStream)
         placement = Placement::ToStandardOutput;
-    else if (!options.output.isEmpty() && QFileInfo(options.output).isDir())
+    else if (!options.output.isEmpty() && core::fileKind(options.output) == core::FileKind::Folder)
         placement = Placement::IntoFolder;
     else if (endsWithSeparator(options.output))
-        return usage(Texts::tr("%1: no such folder").arg(options.output));
+        return usage(Texts::tr("%1: no such folder").arg(core::displayPath(options.output)));
     else if (!options.output.isEmpty())
         placement = Placement::IntoFile;
 
@@ -87,7 +90,7 @@ Plan planJobs(const Options &options)
     if (single && count > 1)
         return usage(Texts::tr("-o %1 takes one picture, but %2 were given; to convert "
                                "several, give a folder that exists")
-                         .arg(options.output)
+                         .arg(core::displayPath(options.output))
                          .arg(count));
     if (!single && options.pictures.contains(kStandardStream.toString()))
         return usage(Texts::tr("a picture from standard input needs -o FILE or -o -"));
@@ -110,13 +113,15 @@ Plan planJobs(const Options &options)
             if (!name) {
                 // "pictures/" is a likelier slip than a two-letter name, and worth saying so.
                 job.refusal =
-                    QFileInfo(source).isDir()
+                    core::fileKind(source) == core::FileKind::Folder
                         ? Texts::tr("%1: this is a folder; give the pictures in it, such as "
                                     "%2*.jpg")
-                              .arg(source, endsWithSeparator(source) ? source : source + u'/')
+                              .arg(core::displayPath(source),
+                                   core::displayPath(endsWithSeparator(source) ? source
+                                                                               : source + u'/'))
                         : Texts::tr("%1: the name is too short to make a BIN name from "
                                     "(fewer than three characters); use -o FILE")
-                              .arg(source);
+                              .arg(core::displayPath(source));
                 plan.jobs.push_back(job);
                 continue;
             }
@@ -133,7 +138,8 @@ Plan planJobs(const Options &options)
                 if (sources.contains(id))
                     return Texts::tr("it is also given as a picture to convert");
                 if (const auto earlier = claimedBy.constFind(id); earlier != claimedBy.cend())
-                    return Texts::tr("%1 is converted into it too").arg(*earlier);
+                    return Texts::tr("%1 is converted into it too")
+                        .arg(core::displayPath(*earlier));
             }
             return {};
         };
@@ -147,7 +153,8 @@ Plan planJobs(const Options &options)
         }
         // A picture made of a BIN file is likely to be named as the picture the BIN file was
         // made of; that one stays, unless -o names it.
-        if (reason.isEmpty() && options.fromBin && !single && QFileInfo::exists(job.output))
+        if (reason.isEmpty() && options.fromBin && !single &&
+            core::fileKind(job.output) != core::FileKind::Missing)
             reason = Texts::tr("the file exists; name it with -o to replace it");
         if (!reason.isEmpty())
             job.refusal = refusal(source, target, reason);

@@ -6,6 +6,8 @@
 #include "core/dithering.h"
 #include "core/files/bitmap_file.h"
 #include "core/files/c_array.h"
+#include "core/files/input_file.h"
+#include "core/files/native_path.h"
 #include "core/fitting.h"
 
 #include <QFile>
@@ -111,18 +113,14 @@ QString showBin(const Job &job, const QString &name, QSize size, const Options &
             return read.error().toString();
         bytes = std::move(read.value());
     } else {
-        QFile file(job.source);
-        const auto cannotRead = [&] {
-            return Texts::tr("%1: cannot read BIN file: %2").arg(name, file.errorString());
-        };
-        if (!file.open(QIODevice::ReadOnly))
-            return cannotRead();
         // The length is judged before anything is read: a wrong file may be huge.
-        if (std::uint64_t(file.size()) != expected)
-            return wrongLength(file.size());
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return cannotRead();
+        qint64 length = -1;
+        auto read = core::readWholeFile(job.source, qint64(expected), &length);
+        if (!read)
+            return length > qint64(expected)
+                       ? wrongLength(length)
+                       : Texts::tr("%1: cannot read BIN file: %2").arg(name, read.error().reason);
+        bytes = std::move(read.value());
     }
     if (std::uint64_t(bytes.size()) != expected)
         return wrongLength(bytes.size());
@@ -142,7 +140,8 @@ QString runJob(const Job &job, const Options &options, core::BinBuffer &bin)
 {
     if (!job.refusal.isEmpty())
         return job.refusal;
-    const QString name = job.source == kStandardStream ? standardInput() : job.source;
+    const QString name =
+        job.source == kStandardStream ? standardInput() : core::displayPath(job.source);
     if (options.fromBin)
         return showBin(job, name, *options.fromBin, options);
 

@@ -1,4 +1,5 @@
 #include "core/error.h"
+#include "core/files/native_path.h"
 #include "core/texts.h"
 
 namespace core {
@@ -20,7 +21,7 @@ QString Error::toString() const
         what = Texts::tr("nothing has been converted yet");
         break;
     }
-    QString line = path.isEmpty() ? what : path + QStringLiteral(": ") + what;
+    QString line = path.isEmpty() ? what : displayPath(path) + QStringLiteral(": ") + what;
     if (!reason.isEmpty())
         line += QStringLiteral(": ") + reason;
     return line;

@@ -1,19 +1,41 @@
 #include "drop.h"
 
+#include "core/files/native_path.h"
+#include "core/files/output_file.h"
+
 #include <QDir>
 #include <QFileInfo>
 
 namespace main_window {
+
+namespace {
+
+// The file's name as the system spells it: toLocalFile() would replace bytes that are not
+// UTF-8, and the name would no longer lead to the file.
+QString localPath(const QUrl &url)
+{
+#if defined(Q_OS_WIN)
+    return url.toLocalFile();
+#else
+    return core::pathFromNative(
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+#endif
+}
+
+} // namespace
 
 Drop classifyDrop(const QList<QUrl> &urls)
 {
     Drop drop;
     QString folder;
     for (const QUrl &url : urls) {
-        const QFileInfo file(url.toLocalFile());
+        if (!url.isLocalFile())
+            return {};
+        const QString path = localPath(url);
+        const QFileInfo file(path);
         const QString suffix = file.suffix().toLower();
         const bool picture = suffix == u"bmp" || suffix == u"jpg" || suffix == u"jpeg";
-        if (!url.isLocalFile() || !file.isFile() || !picture)
+        if (core::fileKind(path) != core::FileKind::Regular || !picture)
             return {};
         if (folder.isEmpty())
             folder = file.absolutePath();

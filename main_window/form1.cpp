@@ -1,4 +1,5 @@
 #include "form1.h"
+#include "core/files/native_path.h"
 
 #include "layout.h"
 #include "startup/frm_about.h"
@@ -229,7 +230,7 @@ void Form1::warn(const QString &text)
 void Form1::warnFailure(const QString &what, const core::Error &error)
 {
     // A multi-selection names several files at once; show them apart, not run together.
-    QString path = QDir::toNativeSeparators(error.path);
+    QString path = core::displayPath(error.path);
     path.replace(QChar(u'\0'), QStringLiteral(", "));
     QString text = what + QLatin1Char('\n') + path;
     if (!error.reason.isEmpty())

@@ -1,4 +1,5 @@
 // AUTO: the batch run, driven through the window's own pieces.
+#include "core/files/native_path.h"
 #include "form1.h"
 
 #include "batch/auto_run.h"
@@ -21,7 +22,8 @@ public:
     }
     void setCaptionFor(const QString &path) override
     {
-        m_form.setWindowTitle(m_form.BaseCaption + QLatin1Char('(') + path + QLatin1Char(')'));
+        m_form.setWindowTitle(m_form.BaseCaption + QLatin1Char('(') + core::displayPath(path) +
+                              QLatin1Char(')'));
     }
     QSize canvasSize() const override
     {

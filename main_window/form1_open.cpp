@@ -1,4 +1,5 @@
 // OPEN and LAYOUT: loading a picture into the canvas and laying the window out around it.
+#include "core/files/native_path.h"
 #include "form1.h"
 
 #include "batch/auto_run.h"
@@ -29,7 +30,8 @@ void Form1::OPEN(const std::optional<QString> &given)
         warnFailure(texts::kCannotLoad, loaded.error());
         return;
     }
-    setWindowTitle(BaseCaption + QLatin1Char('(') + CommonDialog1.FileName + QLatin1Char(')'));
+    setWindowTitle(BaseCaption + QLatin1Char('(') + core::displayPath(CommonDialog1.FileName) +
+                   QLatin1Char(')'));
     LAYOUT();
 }
 

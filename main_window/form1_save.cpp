@@ -1,13 +1,14 @@
 // BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
+#include "core/files/native_path.h"
 #include "form1.h"
 
 #include "core/files/bin_file.h"
 #include "core/files/bitmap_file.h"
+#include "core/files/output_file.h"
 #include "core/files/output_name.h"
 #include "texts.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 using namespace main_window;
 
@@ -60,15 +61,15 @@ void Form1::BMPSAVE()
 
 bool Form1::mayWriteTo(const QString &path)
 {
-    const QString shown = QLatin1Char('\n') + QDir::toNativeSeparators(path);
+    const QString shown = QLatin1Char('\n') + core::displayPath(path);
     // Refused outright: a question first would only be contradicted by the refusal.
     if (!m_canvasSource.isEmpty() && core::wouldOverwriteSource(m_canvasSource, path)) {
         warn(texts::kWouldReplaceSource + shown);
         return false;
     }
-    // A folder is not replaced; writing to it fails with its own reason.
-    const QFileInfo existing(path);
-    if (!existing.exists() || existing.isDir())
+    // Only a file is replaced: a folder is refused by the writer with its reason, and a device
+    // or a pipe takes the bytes without losing anything.
+    if (core::fileKind(path) != core::FileKind::Regular)
         return true;
     return m_services.messageBox.ask(texts::kReplaceExisting + shown, texts::kConfirmTitle);
 }

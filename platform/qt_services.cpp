@@ -1,6 +1,7 @@
 #include "qt_services.h"
 
 #include "common_dialog.h"
+#include "core/files/native_path.h"
 #include "core/version.h"
 #include "name_filters.h"
 
@@ -209,6 +210,9 @@ std::optional<QStringList> QtFileDialog::run(const Request &request)
     }
     if (chosen.isEmpty())
         return std::nullopt;
+    // Qt lists a name that is not UTF-8 with stand-ins for its bytes; find the file again.
+    for (QString &path : chosen)
+        path = core::recoverLossyPath(path);
     return chosen;
 }
 

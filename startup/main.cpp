@@ -1,6 +1,7 @@
 // The start-up procedure of Module1: show the splash window and let the windows' events run
 // the program from there.
 #include "core/decode/picture_loader.h"
+#include "core/files/native_path.h"
 #include "core/texts.h"
 #include "frm_splash.h"
 #include "main_window/form1.h"
@@ -38,7 +39,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A picture to open."),
                                  QStringLiteral("[FILE]"));
-    parser.process(app);
+    // The file's name exactly as given: on Unix it need not be UTF-8.
+    parser.process(core::commandLineArguments(argc, argv));
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::fputs("varnello: give one picture at most\n", stderr);

@@ -5,17 +5,21 @@
 
 #include "core/conversion.h"
 #include "core/decode/picture_loader.h"
+#include "core/files/native_path.h"
 #include "core/quantiser.h"
 #include "platform/services.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QList>
 #include <QPair>
+#include <QProcess>
 #include <QStringList>
 #include <QTest>
 
+#include <algorithm>
 #include <cstring>
 #include <deque>
 #include <optional>
@@ -35,8 +39,11 @@ inline QImage patternPicture(int width, int height, QImage::Format format = QIma
     return format == QImage::Format_RGB32 ? image : image.convertToFormat(format);
 }
 
+// Empty for anything but a regular file: a pipe would keep the test waiting for a writer.
 inline QByteArray readAll(const QString &path)
 {
+    if (!QFileInfo(path).isFile())
+        return {};
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -94,6 +101,64 @@ inline QByteArray binOf(const QString &path)
 {
     auto loaded = core::loadPicture(path);
     return loaded ? expectedBin(imageOf(loaded.value())) : QByteArray();
+}
+
+struct Run
+{
+    int exitCode = -1;
+    QByteArray out;
+    QStringList errorLines;
+};
+
+// The built varnello-convert run in `folder` as a script runs it: with no display, in an
+// English locale unless a first argument "LANG=..." says otherwise. A last argument ">FILE"
+// sends standard output there, ">&-" closes it. Arguments may hold bytes that are not UTF-8
+// (as core::pathFromNative keeps them); those runs go through the shell, since QProcess hands
+// arguments over as UTF-8 and always opens standard output.
+inline Run runConvert(QStringList arguments, const QString &folder, const QByteArray &input = {})
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name :
+         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("LANG"), arguments.value(0).startsWith(u"LANG=")
+                                                   ? arguments.takeFirst().mid(5)
+                                                   : QStringLiteral("C.UTF-8"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(folder);
+    const bool closed = !arguments.isEmpty() && arguments.last() == u">&-";
+    if (closed)
+        arguments.removeLast();
+    else if (!arguments.isEmpty() && arguments.last().startsWith(u'>'))
+        process.setStandardOutputFile(arguments.takeLast().mid(1));
+    const bool raw =
+        closed || std::any_of(arguments.begin(), arguments.end(),
+                              [](const QString &a) { return core::nativePath(a) != a.toUtf8(); });
+    if (raw) {
+        QString script = QStringLiteral("exec \"$0\"");
+        for (const QString &argument : arguments) {
+            script += QStringLiteral(" \"$(printf '");
+            for (const char byte : core::nativePath(argument))
+                script += QStringLiteral("\\%1").arg(unsigned(std::uint8_t(byte)), 3, 8,
+                                                     QLatin1Char('0'));
+            script += QStringLiteral("')\"");
+        }
+        if (closed)
+            script += QStringLiteral(" >&-");
+        process.start(QStringLiteral("/bin/sh"),
+                      {QStringLiteral("-c"), script, QStringLiteral(VARNELLO_CONVERT)});
+    } else {
+        process.start(QStringLiteral(VARNELLO_CONVERT), arguments);
+    }
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts)};
 }
 
 // The cases of a data-driven test kept in tests/data/cases/NAME.tsv: a case a line, its name

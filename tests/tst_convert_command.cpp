@@ -5,15 +5,19 @@
 #include "cli/report.h"
 #include "cli/wildcards.h"
 #include "core/files/bitmap_file.h"
+#include "core/files/input_file.h"
+#include "core/files/output_file.h"
 #include "support.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <filesystem>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -21,48 +25,23 @@
 
 namespace {
 
-struct Result
-{
-    int exitCode = -1;
-    QByteArray out;
-    QStringList errorLines;
-};
-
-// In an English locale unless a first argument "LANG=..." says otherwise; a last argument
-// ">FILE" sends standard output there.
-Result runConvert(QStringList arguments, const QString &folder, const QByteArray &input = {})
-{
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name :
-         {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "LC_ALL", "LC_MESSAGES"})
-        environment.remove(QString::fromLatin1(name));
-    environment.insert(QStringLiteral("LANG"), arguments.value(0).startsWith(u"LANG=")
-                                                   ? arguments.takeFirst().mid(5)
-                                                   : QStringLiteral("C.UTF-8"));
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(folder);
-    if (!arguments.isEmpty() && arguments.last().startsWith(u'>'))
-        process.setStandardOutputFile(arguments.takeLast().mid(1));
-    process.start(QStringLiteral(VARNELLO_CONVERT), arguments);
-    if (!process.waitForStarted())
-        return {};
-    process.write(input);
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(),
-            QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts)};
-}
-
-// Every file under the folder, hidden ones too, so that a left-over temporary file shows.
+// Every file under the folder, hidden ones too, so that a left-over temporary file shows; names
+// as messages show them.
 QMap<QString, QByteArray> contents(const QString &folder)
 {
+    // Not QDirIterator: it leaves out names that are not UTF-8.
     QMap<QString, QByteArray> files;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        files.insert(QDir(folder).relativeFilePath(path), testing::readAll(path));
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(core::fsPath(folder))) {
+        if (!entry.is_regular_file())
+            continue;
+#ifdef Q_OS_WIN
+        const QString path = QString::fromStdWString(entry.path().native());
+#else
+        const QString path = core::pathFromNative(entry.path().native());
+#endif
+        const auto bytes = core::readWholeFile(path, 1 << 30);
+        files.insert(core::displayPath(path.mid(folder.size() + 1)),
+                     bytes ? bytes.value() : QByteArray());
     }
     return files;
 }
@@ -96,10 +75,10 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir("parallel"));
 
         const QStringList limit{"--max-size", "1000x1000"};
-        const Result serial =
-            runConvert(QStringList{"-j", "1", "-o", "serial"} + limit + pictures, dir.path());
-        const Result parallel =
-            runConvert(QStringList{"-j", "5", "-o", "parallel"} + limit + pictures, dir.path());
+        const testing::Run serial = testing::runConvert(
+            QStringList{"-j", "1", "-o", "serial"} + limit + pictures, dir.path());
+        const testing::Run parallel = testing::runConvert(
+            QStringList{"-j", "5", "-o", "parallel"} + limit + pictures, dir.path());
         QCOMPARE(parallel.exitCode, 1);
         QCOMPARE(parallel.errorLines, serial.errorLines);
         QCOMPARE(parallel.errorLines.size(), 6);
@@ -136,6 +115,11 @@ private slots:
         QFETCH(QString, arguments);
         QFETCH(QString, outcome);
         QTemporaryDir dir;
+        // QTemporaryDir does not see names that are not UTF-8, and would leave them.
+        const auto removeAll = qScopeGuard([&] {
+            std::error_code ignored;
+            std::filesystem::remove_all(core::fsPath(dir.path()), ignored);
+        });
         const QByteArray small = testing::encoded(testing::patternPicture(3, 2), "BMP");
         for (const char *name : {"a.bmp", "l.bmp", "A.bmp", "c.bmp"})
             QVERIFY(testing::writeAll(dir.filePath(name), small));
@@ -144,6 +128,12 @@ private slots:
         QVERIFY(testing::writeAll(dir.filePath("写真.JPG"),
                                   testing::encoded(testing::patternPicture(64, 48), "JPEG", 80)));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
+#ifdef Q_OS_UNIX
+        // A name that is bytes, not UTF-8, as Unix allows.
+        QVERIFY(core::writeFile(
+            core::pathFromNative(QFile::encodeName(dir.path()) + "/\xffo.bmp"),
+            {reinterpret_cast<const std::uint8_t *>(small.data()), std::size_t(small.size())}));
+#endif
         QVERIFY(testing::writeAll(dir.filePath("c.BIN"), testing::binOf(dir.filePath("a.bmp"))));
         QVERIFY(QDir(dir.path()).mkdir("out"));
         QVERIFY(QDir(dir.path()).mkdir("sub"));
@@ -167,11 +157,18 @@ private slots:
             return {};
         };
 
+        // \xNN in an argument is a byte that is not UTF-8.
         QStringList words = arguments.split(u' ');
+        for (QString &word : words)
+            while (word.contains(QStringLiteral("\\x"))) {
+                const qsizetype at = word.indexOf(QStringLiteral("\\x"));
+                word.replace(at, 4,
+                             QChar(char16_t(0xDC00 + word.mid(at + 2, 2).toUInt(nullptr, 16))));
+            }
         const qsizetype from = words.indexOf(QRegularExpression("^<.*"));
         const QByteArray input =
             from < 0 ? QByteArray() : testing::readAll(dir.filePath(words.takeAt(from).mid(1)));
-        const Result result = runConvert(words, dir.path(), input);
+        const testing::Run result = testing::runConvert(words, dir.path(), input);
         const QMap<QString, QByteArray> after = contents(dir.path());
         // Written means the bytes differ, or the file came or went.
         QMap<QString, QByteArray> both = before;

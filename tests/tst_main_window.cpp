@@ -15,6 +15,10 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #include <QToolBar>
 #include <QToolTip>
 
@@ -38,13 +42,17 @@ class tst_MainWindow : public QObject
     }
 
     // "name:WxH" a picture (JPEG by its name, else BMP), "name:text" a file that is not one,
-    // "name:dir" a folder.
+    // "name:dir" a folder, "name:fifo" a named pipe that nobody reads.
     void make(const QString &made)
     {
         const QString name = made.section(':', 0, 0), what = made.section(':', 1);
         m_made << name;
         if (what == u"dir")
             QVERIFY(QDir().mkdir(path(name)));
+#ifdef Q_OS_UNIX
+        else if (what == u"fifo")
+            QVERIFY(mkfifo(QFile::encodeName(path(name)).constData(), 0666) == 0);
+#endif
         else if (what == u"text")
             QVERIFY(testing::writeAll(path(name), "not a picture"));
         else
@@ -174,7 +182,10 @@ class tst_MainWindow : public QObject
 
 private slots:
     // As the program does: its windows speak Japanese whatever the desktop's language.
-    void initTestCase() { QVERIFY(core::installTranslations(QLocale(QLocale::Japanese))); }
+    void initTestCase()
+    {
+        QVERIFY(core::installTranslations(QLocale(QLocale::Japanese)));
+    }
 
     void init()
     {
@@ -195,7 +206,10 @@ private slots:
     }
 
     // The file commands, each case a script and what the user finds after it (see the cases).
-    void commands_data() { testing::addCases("main_window", {"files", "script", "outcome"}); }
+    void commands_data()
+    {
+        testing::addCases("main_window", {"files", "script", "outcome"});
+    }
 
     void commands()
     {

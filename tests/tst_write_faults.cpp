@@ -1,4 +1,5 @@
-// The BIN and BMP writers: the exact file when all goes well, and when it does not (nothing to
+// The writers: every output of the command line onto every kind of target, and the core's BIN
+// and BMP writers: the exact file when all goes well, and when it does not (nothing to
 // write, a folder that cannot be written, a full volume, a name taken by a folder, a file that
 // may not be replaced) an error that names the file and the reason, with the folder left as it
 // was: no partial file, no temporary, an old file byte for byte. The command line's test kills
@@ -14,9 +15,16 @@
 
 #include <functional>
 
+#include <thread>
+
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+#endif
 #if defined(Q_OS_LINUX)
 #include <sys/mount.h>
-#include <unistd.h>
 #endif
 
 namespace {
@@ -47,6 +55,51 @@ QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
+
+// The command line's arguments that make each of its writers write to `target`.
+QStringList writing(const QString &writer, const QString &target)
+{
+    if (writer == u"preview")
+        return {"--preview", target, "-o", "x.BIN", "a.bmp"};
+    if (writer == u"C")
+        return {"--format", "c", "-o", target, "a.bmp"};
+    if (writer == u"from-bin")
+        return {"--from-bin", "3x2", "-o", target, "c.BIN"};
+    return {"-o", target, "a.bmp"};
+}
+
+#if defined(Q_OS_UNIX)
+// What `path` is and holds: "file", "link to file", "character device", "pipe", "folder",
+// with ": new" or ": old" for a file that holds `fresh` or `old`, or ": new inside" for a
+// folder with one such file.
+QString describe(const QString &path, const QByteArray &fresh, const QByteArray &old)
+{
+    struct stat status;
+    const QByteArray native = QFile::encodeName(path);
+    if (lstat(native.constData(), &status) != 0)
+        return QStringLiteral("nothing");
+    QString kind;
+    if (S_ISLNK(status.st_mode)) {
+        kind = QStringLiteral("link to ");
+        if (stat(native.constData(), &status) != 0)
+            return kind + QStringLiteral("nothing");
+    }
+    const auto held = [&](const QByteArray &bytes) {
+        return bytes == fresh ? QStringLiteral(": new")
+               : bytes == old ? QStringLiteral(": old")
+                              : QStringLiteral(": other");
+    };
+    if (S_ISREG(status.st_mode))
+        return kind + QStringLiteral("file") + held(testing::readAll(path));
+    if (S_ISCHR(status.st_mode))
+        return kind + QStringLiteral("character device");
+    if (S_ISFIFO(status.st_mode))
+        return kind + QStringLiteral("pipe");
+    const QStringList inside = entries(path);
+    return kind + QStringLiteral("folder") +
+           (inside.size() == 1 ? held(testing::readAll(path + u'/' + inside[0])) + " inside" : "");
+}
+#endif
 
 } // namespace
 
@@ -89,17 +142,109 @@ class tst_WriteFaults : public QObject
     }
 
 private slots:
-    // Each writer in each situation. A replaced file keeps its permissions, a link stays a
-    // link to the file it names, and a reader still in the old file reads the old bytes to
-    // their end; a failure leaves the folder as it was.
+    // Every writer of the command line onto every kind of target: a new or regular file is
+    // replaced whole, a link's target is written and the link stays, a device or a pipe takes
+    // the bytes in place and stays what it was, a read-only file stays as it was.
+    void targets_data()
+    {
+        QTest::addColumn<QString>("writer");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("outcome");
+        const struct
+        {
+            const char *target, *outcome, *intoFolder;
+        } targets[] = {
+            {"missing", "0 file: new", nullptr},
+            {"regular", "0 file: new", nullptr},
+            {"read-only", "1 file: old (the file is read-only)", nullptr},
+            {"link to regular", "0 link to file: new", nullptr},
+            {"dangling link", "0 link to file: new", nullptr},
+            {"null device", "0 character device", nullptr},
+            {"full device", "1 character device (no space left on the device)", nullptr},
+            {"pipe", "0 pipe: new", nullptr},
+            // -o takes a folder to write into; a preview must be a file.
+            {"folder", "1 folder (this is a folder)", "0 folder: new inside"},
+        };
+        for (const char *writer : {"BIN", "preview", "C", "from-bin"})
+            for (const auto &t : targets)
+                QTest::addRow("%s onto %s", writer, t.target)
+                    << writer << t.target
+                    << (t.intoFolder && QByteArray(writer) != "preview" ? t.intoFolder : t.outcome);
+    }
+
+    void targets()
+    {
+#if !defined(Q_OS_UNIX)
+        QSKIP("devices, pipes and links are made the Unix way");
+#else
+        QFETCH(QString, writer);
+        QFETCH(QString, target);
+        QFETCH(QString, outcome);
+        QTemporaryDir dir;
+        const QByteArray picture = testing::encoded(testing::patternPicture(3, 2), "BMP");
+        QVERIFY(testing::writeAll(dir.filePath("a.bmp"), picture));
+        QVERIFY(testing::writeAll(dir.filePath("c.BIN"), QByteArray(12, '\x5a')));
+        // What the writer writes to a plain new file is what every target must get.
+        QCOMPARE(testing::runConvert(writing(writer, "fresh"), dir.path()).exitCode, 0);
+        const QByteArray fresh = testing::readAll(dir.filePath("fresh"));
+        QVERIFY(!fresh.isEmpty());
+
+        const QString path = dir.filePath("t");
+        const QByteArray native = QFile::encodeName(path);
+        const QByteArray old = "old contents";
+        if (target == u"regular" || target == u"read-only")
+            QVERIFY(testing::writeAll(path, old));
+        if (target == u"read-only")
+            QVERIFY(chmod(native.constData(), 0444) == 0);
+        if (target.contains(u"link")) {
+            QVERIFY(QFile::link("real", path));
+            QVERIFY(target == u"dangling link" || testing::writeAll(dir.filePath("real"), old));
+        }
+        if (target.endsWith(u"device")) {
+            // The system's own /dev/null must never be at stake: a node of the same device,
+            // made in the test's folder, stands in for it.
+            const auto minor = target == u"null device" ? 3u : 7u;
+            if (mknod(native.constData(), S_IFCHR | 0666, makedev(1, minor)) != 0)
+                QSKIP("making a device node needs root");
+        }
+        if (target == u"folder")
+            QVERIFY(QDir(dir.path()).mkdir("t"));
+        QByteArray piped;
+        std::thread reader;
+        if (target == u"pipe") {
+            QVERIFY(mkfifo(native.constData(), 0666) == 0);
+            reader = std::thread([&] { piped = testing::readAll(path); });
+        }
+
+        const testing::Run run = testing::runConvert(writing(writer, "t"), dir.path());
+        if (reader.joinable())
+            reader.join();
+        QString got = QString::number(run.exitCode) + u' ' + describe(path, fresh, old);
+        if (target == u"pipe")
+            got += piped == fresh ? ": new" : ": other";
+        if (run.exitCode != 0)
+            got += QStringLiteral(" (%1)").arg(
+                run.errorLines.value(0).section(QStringLiteral(": "), -1));
+        QCOMPARE(got, outcome);
+        // Nothing else came or stayed: no temporary file beside the target.
+        QStringList present =
+            QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+        present.removeAll("x.BIN"); // the preview's BIN file
+        present.removeAll("real");  // a link's target
+        QCOMPARE(present, QStringList({"a.bmp", "c.BIN", "fresh", "t"}));
+#endif
+    }
+
+    // Each writer in each situation. A replaced file keeps its permissions, and a reader still
+    // in the old file reads the old bytes to their end; a failure leaves the folder as it was.
     void situations_data()
     {
         QTest::addColumn<QString>("writer");
         QTest::addColumn<QString>("situation");
         for (const char *writer : {"BIN", "unsynced BIN", "BMP"})
-            for (const char *situation :
-                 {"replace", "replace through a link", "nothing to write", "read-only folder",
-                  "full volume", "folder of the target's name", "read-only file"})
+            for (const char *situation : {"replace", "nothing to write", "read-only folder",
+                                          "full volume", "read-only file"})
                 QTest::addRow("%s, %s", writer, situation) << writer << situation;
     }
 
@@ -119,34 +264,23 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         if (situation == u"full volume" && !mountOver(folder, "tmpfs", 0, "size=128k"))
             QSKIP("a full volume is a 128 KiB tmpfs that only root on Linux can mount");
-        const bool inTheWay = situation == u"folder of the target's name";
-        if (inTheWay)
-            QVERIFY(QDir(folder).mkdir(QStringLiteral("picture.BIN")));
-        const QString kept = inTheWay ? target + QStringLiteral("/keep") : target;
         const QByteArray old(1 << 16, 'x');
-        QVERIFY(testing::writeAll(kept, old));
+        QVERIFY(testing::writeAll(target, old));
         const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
                                  QFile::WriteUser | QFile::ReadOther;
-        QVERIFY(QFile::setPermissions(kept, permissions));
-        QFile reader(kept);
+        QVERIFY(QFile::setPermissions(target, permissions));
+        QFile reader(target);
         QVERIFY(reader.open(QIODevice::ReadOnly));
         const QByteArray firstHalf = reader.read(old.size() / 2);
         if ((situation == u"read-only folder" && !makeReadOnly(folder)) ||
             (situation == u"read-only file" && !makeReadOnly(target)))
             QSKIP("as root this needs a read-only bind mount, which this system refuses");
-        const bool viaLink = situation == u"replace through a link";
-#if defined(Q_OS_UNIX)
-        QVERIFY(!viaLink || QFile::link(QStringLiteral("picture.BIN"), folder + "/link.BIN"));
-#else
-        if (viaLink)
-            QSKIP("symbolic links need rights that a Windows user may not have");
-#endif
         const QStringList before = entries(folder);
 
         const int kib = situation == u"nothing to write" ? 0
                         : situation == u"full volume"    ? 1024
                                                          : 64;
-        const auto result = write(writer, viaLink ? folder + "/link.BIN" : target, kib);
+        const auto result = write(writer, target, kib);
         QCOMPARE(firstHalf + reader.readAll(), old);
         QCOMPARE(entries(folder), before); // no temporary left behind
         if (situation.startsWith(u"replace")) {
@@ -161,12 +295,12 @@ private slots:
         const bool nothingConverted = kib == 0 && writer != u"BMP";
         QCOMPARE(result.error().kind, nothingConverted ? core::Error::Kind::NothingConverted
                                                        : core::Error::Kind::CannotWrite);
-        QCOMPARE(result.error().path, viaLink ? folder + "/link.BIN" : target);
+        QCOMPARE(result.error().path, target);
         // "Unknown error" is Qt's word for an error it was not told the reason of.
         QVERIFY2(nothingConverted || (!result.error().reason.isEmpty() &&
                                       !result.error().reason.contains("Unknown error")),
                  qPrintable(result.error().toString()));
-        QCOMPARE(testing::readAll(kept), old);
+        QCOMPARE(testing::readAll(target), old);
     }
 };
 

@@ -4,14 +4,12 @@
 #include "core/decode/picture_checks.h"
 #include "core/texts.h"
 
+#include "core/files/input_file.h"
+
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QLoggingCategory>
-
-#include <cstring>
 
 namespace core {
 
@@ -158,38 +156,7 @@ void quietenDecoders()
 
 Expected<QByteArray> readPictureFile(const QString &path)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty())
-        return cannotRead(path, Texts::tr("no file name was given"));
-    if (!info.exists())
-        return cannotRead(path, Texts::tr("no such file"));
-    if (info.isDir())
-        return cannotRead(path, Texts::tr("this is a folder, not a picture file"));
-    // Devices and pipes could feed the reader without end.
-    if (!info.isFile())
-        return cannotRead(path, Texts::tr("this is not a regular file"));
-    if (info.size() > kMaxPictureFileBytes)
-        return cannotRead(path, Texts::tr("the file is too large (%1 bytes)").arg(info.size()));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return cannotRead(path, file.errorString());
-    // Read in pieces up to the limit: the file may have grown since it was looked at.
-    QByteArray bytes;
-    bytes.reserve(qsizetype(info.size()));
-    for (;;) {
-        const QByteArray piece = file.read(qint64(1) << 20);
-        if (file.error() != QFileDevice::NoError)
-            return cannotRead(path, file.errorString());
-        if (piece.isEmpty())
-            break;
-        if (bytes.size() + piece.size() > kMaxPictureFileBytes)
-            return cannotRead(path, Texts::tr("the file is too large"));
-        bytes += piece;
-    }
-    if (bytes.isEmpty())
-        return cannotRead(path, Texts::tr("the file is empty"));
-    return bytes;
+    return readWholeFile(path, kMaxPictureFileBytes);
 }
 
 Expected<PixelStore> loadPicture(const QString &path, const LoadOptions &options)

@@ -1,11 +1,15 @@
 #include "core/files/native_path.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 #include <cstdint>
+#include <cstdlib>
 
-#if !defined(Q_OS_WIN)
+#if defined(Q_OS_WIN)
+#include <QFileInfo>
+#else
 #include <dirent.h>
 #include <sys/stat.h>
 #endif
@@ -73,6 +77,18 @@ QString pathFromNative(QByteArrayView bytes)
     return path;
 }
 
+QStringList commandLineArguments([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
+{
+#if defined(Q_OS_WIN)
+    return QCoreApplication::arguments();
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << pathFromNative(argv[i]);
+    return arguments;
+#endif
+}
+
 QByteArray nativePath(const QString &path)
 {
 #if defined(Q_OS_WIN)
@@ -102,6 +118,20 @@ std::filesystem::path fsPath(const QString &path)
     return std::filesystem::path(path.toStdWString());
 #else
     return std::filesystem::path(nativePath(path).toStdString());
+#endif
+}
+
+QString canonicalPath(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    return QFileInfo(path).canonicalFilePath();
+#else
+    char *resolved = ::realpath(nativePath(path).constData(), nullptr);
+    if (!resolved)
+        return {};
+    const QString canonical = pathFromNative(resolved);
+    std::free(resolved);
+    return canonical;
 #endif
 }
 

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 
@@ -16,11 +17,19 @@ namespace core {
 // A name from the system (argv, readdir, a URL's bytes) as the program carries it.
 QString pathFromNative(QByteArrayView bytes);
 
+// The program's arguments, argv[0] first, each exactly as given (on Windows, Qt's list, which
+// is already exact; there the application object must exist).
+QStringList commandLineArguments(int argc, char *argv[]);
+
 // The bytes to hand the system for `path` (Unix), the reverse of pathFromNative.
 QByteArray nativePath(const QString &path);
 
 // For std::filesystem.
 std::filesystem::path fsPath(const QString &path);
+
+// The path with every link and every "." and ".." resolved, or an empty string when it does
+// not lead to an existing file.
+QString canonicalPath(const QString &path);
 
 // `path` for a message: native separators, and each byte that was not UTF-8 as \xNN.
 QString displayPath(const QString &path);

@@ -126,23 +126,6 @@
 </translation>
     </message>
     <message>
-        <source>Converts BMP and JPEG pictures (PNG and GIF too) into 65K-colour BIN files for the
-display unit: two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first,
-rows from the top. Unless options below change them, the bytes are the same as the
-window program writes.
-
-Each BIN file is written beside its picture, named as the window&apos;s batch run names it:
-the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older
-BIN file is replaced; a picture never is.</source>
-        <translation>BMP・JPEG画像（PNG・GIFも）を表示ユニット用の65K色BINファイルに変換します。
-1画素2バイト、赤・緑・青を5・6・5ビット、下位バイトが先、行は上から順です。
-下のオプションで変えない限り、バイト列はウィンドウのプログラムが書くものと同じです。
-
-BINファイルは画像の隣に、ウィンドウの自動処理と同じ名前で書きます。名前の最後の
-3文字がBINになります（photo.jpgからphoto.BIN）。古いBINファイルは置き換えますが、
-画像を置き換えることはありません。</translation>
-    </message>
-    <message>
         <source>Also write what the display unit will show, after any --rotate, --fit and --dither, as a 24-bit BMP file (one picture only).</source>
         <translation>--rotate・--fit・--ditherを適用したうえで表示ユニットに表示される画像も、24ビットBMPファイルとして書きます（画像1つのみ）。</translation>
     </message>
@@ -277,6 +260,25 @@ shown.bmpはphoto.BINを表示ユニットが表示したときの画像です�
     <message>
         <source>Convert &lt;n&gt; pictures at a time (default: the number of cores).</source>
         <translation>&lt;n&gt;個の画像を同時に変換します（既定: コア数）。</translation>
+    </message>
+    <message>
+        <source>Converts BMP and JPEG pictures (PNG and GIF too) into 65K-colour BIN files for the
+display unit: two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first,
+rows from the top. Unless options below change them, the bytes are the same as the
+window program writes.
+
+Each BIN file is written beside its picture, named as the window&apos;s batch run names it:
+the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older
+file of that name is replaced whole; a picture given on the command line never is. A
+device or a pipe (-o /dev/null) is written into, never replaced.</source>
+        <translation>BMP・JPEG画像（PNG・GIFも）を表示ユニット用の65K色BINファイルに変換します。
+1画素2バイト、赤・緑・青を5・6・5ビット、下位バイトが先、行は上から順です。
+下のオプションで変えない限り、バイト列はウィンドウのプログラムが書くものと同じです。
+
+BINファイルは画像の隣に、ウィンドウの自動処理と同じ名前で書きます。名前の最後の
+3文字がBINになります（photo.jpgからphoto.BIN）。同じ名前の古いファイルは丸ごと
+置き換えますが、コマンドラインで指定した画像を置き換えることはありません。デバイスや
+パイプ（-o /dev/null）には書き込むだけで、置き換えません。</translation>
     </message>
 </context>
 <context>
