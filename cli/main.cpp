@@ -187,17 +187,50 @@ int main(int argc, char *argv[])
         return usageError(plan.usageError);
 
     const std::size_t total = plan.jobs.size();
-    Progress progress(cli::showsProgress(errorsGoToTerminal(), options.quiet, total));
-    const std::size_t failed =
-        cli::runPlan(plan.jobs, options, [&](std::size_t index, const QString &error) {
-            if (!error.isEmpty()) {
+    Progress progress(
+        cli::showsProgress(errorsGoToTerminal(), options.quiet || options.json, total));
+    std::vector<cli::Outcome> outcomes(total);
+    const auto toStandardOutput = [](const QByteArray &bytes) {
+        return core::writeStandardOutput(
+            {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())});
+    };
+    std::size_t failed =
+        cli::runPlan(plan.jobs, options, [&](std::size_t index, cli::Outcome &outcome) {
+            const QString line = !outcome.error.isEmpty() ? outcome.error
+                                 : options.quiet          ? QString()
+                                                          : outcome.note;
+            if (!line.isEmpty()) {
                 progress.wipe();
-                print(errors, QStringLiteral("varnello-convert: ") + error + u'\n');
+                print(errors, QStringLiteral("varnello-convert: ") + line + u'\n');
             }
+            if (options.dryRun && !options.json && !plan.oneSource)
+                if (const auto shown = toStandardOutput(cli::dryRunLines(outcome).toLocal8Bit());
+                    !shown)
+                    print(errors,
+                          QStringLiteral("varnello-convert: ") + shown.error().toString() + u'\n');
             progress.show(index + 1, total);
+            outcomes[index] = std::move(outcome);
         });
     progress.wipe();
-    if (total > 1 && !options.quiet)
+    if (plan.oneSource) {
+        if (const QString error = cli::writeOneSource(options, outcomes); !error.isEmpty()) {
+            print(errors, QStringLiteral("varnello-convert: ") + error + u'\n');
+            failed = total;
+        } else if (options.dryRun && !options.json && !outcomes.empty()) {
+            for (const cli::Outcome &outcome : outcomes)
+                if (const auto shown = toStandardOutput(cli::dryRunLines(outcome).toLocal8Bit());
+                    !shown)
+                    break;
+        }
+    }
+    if (options.json) {
+        if (const auto shown = toStandardOutput(cli::jsonReport(plan.jobs, outcomes, options));
+            !shown) {
+            print(errors, QStringLiteral("varnello-convert: ") + shown.error().toString() + u'\n');
+            return cli::kSomeFailed;
+        }
+    } else if (total > 1 && !options.quiet) {
         print(errors, cli::summaryLine(total, failed) + u'\n');
+    }
     return cli::exitStatus(failed);
 }

@@ -2,11 +2,8 @@
 // judged here; where the outputs go, which depends on the file system, is the plan's business.
 #pragma once
 
-#include "core/colour.h"
-#include "core/conversion.h"
-#include "core/dithering.h"
-#include "core/files/bin_file.h"
-#include "core/fitting.h"
+#include "core/files/output_file.h"
+#include "core/recipe.h"
 
 #include <QSize>
 #include <QString>
@@ -19,31 +16,34 @@ namespace cli {
 // "-" as a picture is standard input and as the output standard output.
 inline constexpr QStringView kStandardStream = u"-";
 
-enum class Format
+// The elements of a C array: the BIN file's bytes, or each pixel's 5-6-5 word.
+enum class CType
 {
-    Bin,
-    C, // C source with the BIN bytes in an array
+    Bytes,
+    Words,
 };
 
 struct Options
 {
     QStringList pictures;
-    QString output;  // empty: each BIN file beside its picture
+    QString output;  // empty: each output beside its picture
     QString preview; // empty: no preview bitmap
     std::optional<QSize> maxSize;
     int jobs = 1;
     bool quiet = false;
     core::Durability durability = core::Durability::Unsynced;
+    core::Recipe recipe; // everything between the loaded picture and the bytes
 
-    core::ByteOrder byteOrder = core::ByteOrder::Little;
-    core::Dither dither = core::Dither::None;
-    int rotation = 0; // degrees clockwise
-    std::optional<QSize> fit;
-    core::FitMode fitMode = core::FitMode::Contain;
-    core::Colour background = 0;
-    Format format = Format::Bin;
     // When set, the pictures are BIN files of this size, to be turned back into pictures.
     std::optional<QSize> fromBin;
+    // Every frame of an animation, each its own output.
+    bool frames = false;
+    // C source: the array's name instead of the picture's, and its elements.
+    QString symbol;
+    CType cType = CType::Bytes;
+    // A JSON document on standard output instead of the summary; nothing written.
+    bool json = false;
+    bool dryRun = false;
 };
 
 struct Parsed
@@ -61,11 +61,8 @@ struct Parsed
     QString text; // the help text, the version line or what is wrong with the arguments
 };
 
-// `arguments` includes the program name first, as QCoreApplication::arguments() gives it.
-// `defaultJobs` is what --jobs means when it is not given: the number of cores.
+// `arguments` includes the program name first. `defaultJobs` is what --jobs means when it is not
+// given: the number of cores.
 Parsed parseArguments(const QStringList &arguments, int defaultJobs);
-
-// "640x480" (or "640X480"): both numbers at least 1.
-std::optional<QSize> parseSize(QStringView text);
 
 } // namespace cli

@@ -56,7 +56,7 @@ QString refusal(const QString &source, const QString &output, const QString &rea
 // nothing to make it of.
 std::optional<QString> outputNameFor(const QString &source, const Options &options)
 {
-    if (options.format == Format::Bin && !options.fromBin)
+    if (options.recipe.format == core::OutputFormat::Bin && !options.fromBin)
         return core::binPathFor(source);
     if (QFileInfo(source).fileName().isEmpty())
         return std::nullopt;
@@ -87,7 +87,10 @@ Plan planJobs(const Options &options)
 
     const bool single =
         placement == Placement::IntoFile || placement == Placement::ToStandardOutput;
-    if (single && count > 1)
+    // Several pictures can share one C source, with a table of them.
+    const bool oneSource =
+        single && count > 1 && options.recipe.format == core::OutputFormat::C && !options.fromBin;
+    if (single && count > 1 && !oneSource)
         return usage(Texts::tr("-o %1 takes one picture, but %2 were given; to convert "
                                "several, give a folder that exists")
                          .arg(core::displayPath(options.output))
@@ -103,9 +106,10 @@ Plan planJobs(const Options &options)
     QHash<QString, QString> claimedBy; // output identity -> the picture that writes it
 
     Plan plan;
+    plan.oneSource = oneSource;
     plan.jobs.reserve(std::size_t(count));
     for (const QString &source : options.pictures) {
-        Job job{source, options.output, options.preview, {}};
+        Job job{source, options.output, options.preview, {}, oneSource};
         if (placement == Placement::BesidePicture || placement == Placement::IntoFolder) {
             // The rule is applied to the name alone: on a shorter name it would eat into the
             // folder and put the file somewhere else.
@@ -137,7 +141,8 @@ Plan planJobs(const Options &options)
             for (const QString &id : identities(path)) {
                 if (sources.contains(id))
                     return Texts::tr("it is also given as a picture to convert");
-                if (const auto earlier = claimedBy.constFind(id); earlier != claimedBy.cend())
+                if (const auto earlier = claimedBy.constFind(id);
+                    earlier != claimedBy.cend() && !(oneSource && path == options.output))
                     return Texts::tr("%1 is converted into it too")
                         .arg(core::displayPath(*earlier));
             }

@@ -17,12 +17,17 @@ struct Job
     QString preview; // empty: none
     // When not empty, the job is not run and this is its error line.
     QString refusal;
+    // The bytes are kept for one C source of several pictures, written once all are in.
+    bool collected = false;
 };
 
 struct Plan
 {
     std::vector<Job> jobs; // in the order the pictures were given
     QString usageError;    // when not empty, nothing is to be run
+    // C source of several pictures into the one file -o names: the jobs convert, and the
+    // source is written once all are in.
+    bool oneSource = false;
 };
 
 Plan planJobs(const Options &options);

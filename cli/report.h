@@ -1,9 +1,14 @@
 // What the command tells its user besides the error lines, and how it ends.
 #pragma once
 
+#include "plan.h"
+#include "run.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <cstddef>
+#include <vector>
 
 namespace cli {
 
@@ -26,5 +31,12 @@ QString progressLine(std::size_t done, std::size_t total);
 QString summaryLine(std::size_t total, std::size_t failed);
 
 ExitStatus exitStatus(std::size_t failed);
+
+// A dry run's lines for one picture: each output it would write, with its size.
+QString dryRunLines(const Outcome &outcome);
+
+// The --json document: each picture, what it became or why it did not, and the counts.
+QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
+                      const Options &options);
 
 } // namespace cli

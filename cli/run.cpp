@@ -3,12 +3,11 @@
 
 #include "core/decode/picture_limits.h"
 #include "core/decode/picture_loader.h"
-#include "core/dithering.h"
 #include "core/files/bitmap_file.h"
-#include "core/files/c_array.h"
+#include "core/files/c_source.h"
 #include "core/files/input_file.h"
 #include "core/files/native_path.h"
-#include "core/fitting.h"
+#include "core/files/output_name.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,9 +15,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <cstdio>
 #include <mutex>
-#include <new>
 #include <thread>
 
 namespace cli {
@@ -47,26 +44,10 @@ core::Expected<QByteArray> readStandardInput()
                                Texts::tr("the picture is too large")};
         bytes += piece;
     }
-    return bytes;
-}
-
-core::Expected<core::PixelStore> decodeStandardInput()
-{
-    const auto bytes = readStandardInput();
-    if (!bytes)
-        return bytes.error();
-    if (bytes.value().isEmpty())
+    if (bytes.isEmpty())
         return core::Error{core::Error::Kind::CannotRead, standardInput(),
                            Texts::tr("nothing came in")};
-    return core::decodePicture(bytes.value(), standardInput());
-}
-
-QString writeOutput(const QString &path, std::span<const std::uint8_t> bytes,
-                    core::Durability durability)
-{
-    const auto written = path == kStandardStream ? core::writeStandardOutput(bytes)
-                                                 : core::writeFile(path, bytes, {durability, true});
-    return written ? QString() : written.error().toString();
+    return bytes;
 }
 
 std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
@@ -74,28 +55,55 @@ std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
     return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
 }
 
+// Writes one output, or in a dry run only says so; the error line, or an empty string.
+QString write(const QString &path, std::span<const std::uint8_t> bytes, const Options &options)
+{
+    if (options.dryRun)
+        return {};
+    const auto written = path == kStandardStream
+                             ? core::writeStandardOutput(bytes)
+                             : core::writeFile(path, bytes, {options.durability, true});
+    return written ? QString() : written.error().toString();
+}
+
 QString notEnoughMemory(const QString &name)
 {
     return core::Error{core::Error::Kind::OutOfMemory, name, {}}.toString();
 }
 
-// Turning and fitting, when asked for, each giving up its input as it makes its output.
-QString shape(core::PixelStore &picture, const QString &name, const Options &options)
+// anim-001.BIN: the frame's number before the last dot of the file's name.
+QString numbered(const QString &path, int number)
 {
-    if (options.rotation == 0 && !options.fit)
-        return {};
-    core::PixelStore shaped = core::turned(std::move(picture), options.rotation);
-    if (options.fit && !shaped.isNull())
-        shaped = core::fitted(std::move(shaped), *options.fit, options.fitMode, options.background);
-    if (shaped.isNull())
-        return notEnoughMemory(name);
-    picture = std::move(shaped);
-    return {};
+    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const QString tag = QStringLiteral("-%1").arg(number, 3, 10, QLatin1Char('0'));
+    return dot > nameStart ? path.left(dot) + tag + path.mid(dot) : path + tag;
+}
+
+// A C source, and its header unless it goes to standard output or a device, where it holds
+// everything itself.
+QString writeC(const QString &path, std::vector<core::CPicture> pictures, const Options &options)
+{
+    const bool plainFile = path != kStandardStream &&
+                           core::fileKind(path) != core::FileKind::CharacterDevice &&
+                           core::fileKind(path) != core::FileKind::Pipe;
+    const QString baseName = path == kStandardStream
+                                 ? pictures.front().symbol
+                                 : core::withoutExtension(QFileInfo(path).fileName());
+    const core::CFiles files =
+        core::cSources(std::move(pictures), {options.recipe.byteOrder,
+                                             options.cType == CType::Words, baseName, !plainFile});
+    if (!files.header.isEmpty())
+        if (QString failed = write(core::withExtension(path, u"h"), bytesOf(files.header), options);
+            !failed.isEmpty())
+            return failed;
+    return write(path, bytesOf(files.source), options);
 }
 
 // --from-bin: the BIN file's bytes, of exactly the length its size takes, back into the
 // picture the display unit shows.
-QString showBin(const Job &job, const QString &name, QSize size, const Options &options)
+void showBin(const Job &job, const QString &name, QSize size, const Options &options,
+             Outcome &outcome)
 {
     const auto expected = core::binSize(std::uint64_t(size.width()), std::uint64_t(size.height()));
     const auto wrongLength = [&](qint64 length) {
@@ -109,109 +117,228 @@ QString showBin(const Job &job, const QString &name, QSize size, const Options &
     QByteArray bytes;
     if (job.source == kStandardStream) {
         auto read = readStandardInput();
-        if (!read)
-            return read.error().toString();
+        if (!read) {
+            outcome.error = read.error().toString();
+            return;
+        }
         bytes = std::move(read.value());
     } else {
         // The length is judged before anything is read: a wrong file may be huge.
         qint64 length = -1;
         auto read = core::readWholeFile(job.source, qint64(expected), &length);
-        if (!read)
-            return length > qint64(expected)
-                       ? wrongLength(length)
-                       : Texts::tr("%1: cannot read BIN file: %2").arg(name, read.error().reason);
+        if (!read) {
+            outcome.error =
+                length > qint64(expected)
+                    ? wrongLength(length)
+                    : Texts::tr("%1: cannot read BIN file: %2").arg(name, read.error().reason);
+            return;
+        }
         bytes = std::move(read.value());
     }
-    if (std::uint64_t(bytes.size()) != expected)
-        return wrongLength(bytes.size());
-
-    const core::PixelStore picture = core::pictureOfBin(bytesOf(bytes), size, options.byteOrder);
-    if (picture.isNull())
-        return notEnoughMemory(name);
+    if (std::uint64_t(bytes.size()) != expected) {
+        outcome.error = wrongLength(bytes.size());
+        return;
+    }
+    const core::PixelStore picture =
+        core::pictureOfBin(bytesOf(bytes), size, options.recipe.byteOrder);
     const QByteArray bitmap = core::bitmapBytes(picture);
-    if (bitmap.isEmpty())
-        return notEnoughMemory(name);
-    return writeOutput(job.output, bytesOf(bitmap), options.durability);
+    if (bitmap.isEmpty()) {
+        outcome.error = notEnoughMemory(name);
+        return;
+    }
+    outcome.error = write(job.output, bytesOf(bitmap), options);
+    outcome.size = size;
+    if (outcome.error.isEmpty())
+        outcome.made.push_back({job.output, size, expected});
 }
+
+// One picture (or one frame) of a job, loaded: the recipe, then its outputs.
+class Converter
+{
+public:
+    Converter(const Job &job, const Options &options, core::BinBuffer &bin, Outcome &outcome)
+        : m_job(job)
+        , m_options(options)
+        , m_bin(bin)
+        , m_outcome(outcome)
+    {}
+
+    QString name() const
+    {
+        return m_job.source == kStandardStream ? standardInput() : core::displayPath(m_job.source);
+    }
+
+    // Why a picture of this size once shaped is refused, or an empty string.
+    QString tooLarge(QSize shaped) const
+    {
+        const auto limit = m_options.maxSize;
+        if (!limit || (shaped.width() <= limit->width() && shaped.height() <= limit->height()))
+            return {};
+        return Texts::tr("%1: too large: the picture is %2 x %3 pixels, --max-size allows "
+                         "%4 x %5")
+            .arg(name())
+            .arg(shaped.width())
+            .arg(shaped.height())
+            .arg(limit->width())
+            .arg(limit->height());
+    }
+
+    // `number` counts the frames of an animation from 1; 0 for a picture on its own.
+    QString convert(core::PixelStore &picture, int number)
+    {
+        const QString preview = number == 0 ? m_job.preview : QString();
+        if (const auto applied =
+                core::applyRecipe(picture, m_options.recipe, m_bin, !preview.isEmpty(), name());
+            !applied)
+            return applied.error().toString();
+        if (const QString refusal = tooLarge(picture.size()); !refusal.isEmpty())
+            return refusal;
+        m_outcome.size = picture.size();
+        const auto bytes = std::uint64_t(m_bin.size());
+        const QString output = number == 0 ? m_job.output : numbered(m_job.output, number);
+        const QString pictureName = number == 0 ? pictureFile() : numbered(pictureFile(), number);
+        const std::span<const std::uint8_t> bin(m_bin);
+
+        if (m_job.collected) {
+            m_outcome.collected.push_back({symbolFor(pictureName), core::displayPath(pictureName),
+                                           picture.size(),
+                                           core::BinBuffer(bin.begin(), bin.end())});
+        } else if (m_options.recipe.format == core::OutputFormat::C) {
+            if (QString failed = writeC(
+                    output,
+                    {{symbolFor(pictureName), core::displayPath(pictureName), picture.size(), bin}},
+                    m_options);
+                !failed.isEmpty())
+                return failed;
+            m_outcome.made.push_back({output, picture.size(), bytes});
+        } else {
+            if (QString failed = write(output, bin, m_options); !failed.isEmpty())
+                return failed;
+            m_outcome.made.push_back({output, picture.size(), bytes});
+        }
+        if (!preview.isEmpty()) {
+            const QByteArray bitmap = core::bitmapBytes(picture);
+            if (bitmap.isEmpty())
+                return notEnoughMemory(name());
+            if (QString failed = write(preview, bytesOf(bitmap), m_options); !failed.isEmpty())
+                return failed;
+            m_outcome.made.push_back({preview, picture.size(), bytes});
+        }
+        ++m_outcome.frames;
+        return {};
+    }
+
+private:
+    // What the picture is called in C source: its file's name; from standard input the
+    // output's, when it has one.
+    QString pictureFile() const
+    {
+        if (m_job.source != kStandardStream)
+            return QFileInfo(m_job.source).fileName();
+        return m_job.output != kStandardStream && !m_job.collected
+                   ? QFileInfo(m_job.output).fileName()
+                   : QStringLiteral("picture");
+    }
+
+    QString symbolFor(const QString &pictureName) const
+    {
+        return m_options.symbol.isEmpty() ? core::cIdentifier(pictureName) : m_options.symbol;
+    }
+
+    const Job &m_job;
+    const Options &m_options;
+    core::BinBuffer &m_bin;
+    Outcome &m_outcome;
+};
 
 } // namespace
 
-QString runJob(const Job &job, const Options &options, core::BinBuffer &bin)
+Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
 {
-    if (!job.refusal.isEmpty())
-        return job.refusal;
-    const QString name =
-        job.source == kStandardStream ? standardInput() : core::displayPath(job.source);
-    if (options.fromBin)
-        return showBin(job, name, *options.fromBin, options);
-
-    auto loaded =
-        job.source == kStandardStream ? decodeStandardInput() : core::loadPicture(job.source);
-    if (!loaded)
-        return loaded.error().toString();
-    core::PixelStore &picture = loaded.value();
-    if (const QString failed = shape(picture, name, options); !failed.isEmpty())
-        return failed;
-
-    if (const auto limit = options.maxSize;
-        limit && (picture.width() > limit->width() || picture.height() > limit->height()))
-        return Texts::tr("%1: too large: the picture is %2 x %3 pixels, --max-size allows "
-                         "%4 x %5")
-            .arg(name)
-            .arg(picture.width())
-            .arg(picture.height())
-            .arg(limit->width())
-            .arg(limit->height());
+    Outcome outcome;
+    if (!job.refusal.isEmpty()) {
+        outcome.error = job.refusal;
+        return outcome;
+    }
+    Converter converter(job, options, bin, outcome);
+    const QString name = converter.name();
+    if (options.fromBin) {
+        showBin(job, name, *options.fromBin, options, outcome);
+        return outcome;
+    }
 
     const auto bytes =
-        core::binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
-    const auto outOfMemory = [&] {
-        return core::Error{core::Error::Kind::OutOfMemory, name,
-                           Texts::tr("%1 bytes are needed for the BIN file").arg(bytes)}
-            .toString();
+        job.source == kStandardStream ? readStandardInput() : core::readPictureFile(job.source);
+    if (!bytes) {
+        outcome.error = bytes.error().toString();
+        return outcome;
+    }
+    // The size is judged from the header, before a pixel is decoded; a refusal here is the
+    // line itself, not a failure to read.
+    QString refused;
+    core::LoadOptions load;
+    load.checkSize = [&](QSize upright) {
+        refused = core::cropRefusal(upright, options.recipe);
+        if (!refused.isEmpty())
+            refused = name + QStringLiteral(": ") + refused;
+        else
+            refused = converter.tooLarge(core::shapedSize(upright, options.recipe));
+        return refused;
     };
-    if (bytes > bin.max_size())
-        return outOfMemory();
-    try {
-        // Shrinking keeps the memory; growing zero-fills only the new part.
-        bin.resize(std::size_t(bytes));
-    } catch (const std::bad_alloc &) {
-        return outOfMemory();
-    }
-    core::dither(picture, options.dither);
-    core::convertInto(picture, bin, !job.preview.isEmpty());
-    core::applyByteOrder(bin, options.byteOrder);
+    load.shrinkFor = core::shrinkBox(options.recipe);
+    load.keepAlpha = options.recipe.needsAlpha();
 
+    // A failure inside a frame is the frame's own line.
     QString failed;
-    if (options.format == Format::C) {
-        // Standard input has no name; the output's, when it has one, is the likeliest wish.
-        const bool named = job.source != kStandardStream;
-        const QString arrayName = named                           ? QFileInfo(job.source).fileName()
-                                  : job.output != kStandardStream ? QFileInfo(job.output).fileName()
-                                                                  : QString();
-        const core::CArrayHeader header{core::cIdentifier(arrayName),
-                                        named ? arrayName : QStringLiteral("standard input"),
-                                        picture.size(), options.byteOrder};
-        failed =
-            writeOutput(job.output, bytesOf(core::cArraySource(bin, header)), options.durability);
-    } else {
-        failed = writeOutput(job.output, bin, options.durability);
+    if (options.frames) {
+        const auto frames =
+            core::decodeFrames(bytes.value(), name, load, [&](int index, core::PixelStore &frame) {
+                failed = converter.convert(frame, index + 1);
+                return failed.isEmpty() ? QString() : QStringLiteral("stop");
+            });
+        if (!frames)
+            outcome.error = !failed.isEmpty()    ? failed
+                            : !refused.isEmpty() ? refused
+                                                 : frames.error().toString();
+        return outcome;
     }
-    if (!failed.isEmpty())
-        return failed;
-    if (!job.preview.isEmpty())
-        if (const auto saved = core::saveBitmap(job.preview, picture, {options.durability, true});
-            !saved)
-            return saved.error().toString();
-    return {};
+
+    auto picture = core::decodePicture(bytes.value(), name, load);
+    if (!picture) {
+        outcome.error = !refused.isEmpty() ? refused : picture.error().toString();
+        return outcome;
+    }
+    outcome.error = converter.convert(picture.value(), 0);
+    if (const int count = core::frameCount(bytes.value()); count > 1 && outcome.error.isEmpty())
+        outcome.note = Texts::tr("%1: an animation of %2 frames; the first was converted "
+                                 "(--frames converts each)")
+                           .arg(name)
+                           .arg(count);
+    return outcome;
 }
 
-std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const Outcome &outcome)
+QString writeOneSource(const Options &options, std::vector<Outcome> &outcomes)
+{
+    std::vector<core::CPicture> pictures;
+    for (const Outcome &outcome : outcomes)
+        for (const auto &[symbol, pictureName, size, bin] : outcome.collected)
+            pictures.push_back({symbol, pictureName, size, bin});
+    if (pictures.empty())
+        return {};
+    const QString failed = writeC(options.output, std::move(pictures), options);
+    if (failed.isEmpty())
+        for (Outcome &outcome : outcomes)
+            for (const auto &picture : outcome.collected)
+                outcome.made.push_back({options.output, picture.size, picture.bin.size()});
+    return failed;
+}
+
+std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const Report &report)
 {
     const std::size_t count = jobs.size();
     if (count == 0)
         return 0;
-    std::vector<QString> errors(count);
+    std::vector<Outcome> outcomes(count);
     std::vector<bool> finished(count, false);
     std::mutex mutex;
     std::condition_variable someFinished;
@@ -220,10 +347,10 @@ std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const 
     const auto work = [&] {
         core::BinBuffer bin;
         for (std::size_t i = next++; i < count; i = next++) {
-            QString error = runJob(jobs[i], options, bin);
+            Outcome outcome = runJob(jobs[i], options, bin);
             {
                 const std::lock_guard lock(mutex);
-                errors[i] = std::move(error);
+                outcomes[i] = std::move(outcome);
                 finished[i] = true;
             }
             someFinished.notify_one();
@@ -238,13 +365,15 @@ std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const 
 
     std::size_t failed = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        std::unique_lock lock(mutex);
-        someFinished.wait(lock, [&] { return bool(finished[i]); });
-        const QString error = std::move(errors[i]);
-        lock.unlock();
-        failed += error.isEmpty() ? 0 : 1;
-        if (outcome)
-            outcome(i, error);
+        Outcome outcome;
+        {
+            std::unique_lock lock(mutex);
+            someFinished.wait(lock, [&] { return bool(finished[i]); });
+            outcome = std::move(outcomes[i]);
+        }
+        failed += outcome.error.isEmpty() ? 0 : 1;
+        if (report)
+            report(i, outcome);
     }
     return failed;
 }

@@ -1,6 +1,6 @@
-// Carrying out a plan: each job loads, shapes, converts and writes one picture (or turns one
-// BIN file back into a picture), several jobs at a time, with the outcomes reported in the
-// order of the pictures whatever order they finish in.
+// Carrying out a plan: each job loads, shapes, converts and writes one picture (or each frame
+// of an animation, or turns one BIN file back into a picture), several jobs at a time, with
+// the outcomes reported in the order of the pictures whatever order they finish in.
 #pragma once
 
 #include "options.h"
@@ -8,6 +8,7 @@
 
 #include "core/conversion.h"
 
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -15,15 +16,48 @@
 
 namespace cli {
 
-// One job. `bin` is the worker's buffer, kept from job to job so that a run of many pictures
-// does not pay for fresh memory each time. Returns the error line, or an empty string.
-QString runJob(const Job &job, const Options &options, core::BinBuffer &bin);
+// One file a job wrote, or in a dry run would have written.
+struct Made
+{
+    QString path;            // kStandardStream for standard output
+    QSize size;              // of the picture in it
+    std::uint64_t bytes = 0; // of the BIN data it holds
+};
 
-// Called on the thread that runs the plan, once a job, in the jobs' order. `error` is empty
-// when the job succeeded.
-using Outcome = std::function<void(std::size_t index, const QString &error)>;
+// A picture kept for one C source of several.
+struct Collected
+{
+    QString symbol;
+    QString pictureName;
+    QSize size;
+    core::BinBuffer bin;
+};
+
+struct Outcome
+{
+    QString error; // the error line; empty when the job succeeded
+    QString note;  // a remark for standard error (an animation's other frames)
+    std::vector<Made> made;
+    QSize size;     // of the converted picture
+    int frames = 0; // converted
+    // For one C source of several pictures: the picture's (or its frames') bytes, kept until
+    // all are in.
+    std::vector<Collected> collected;
+};
+
+// One job. `bin` is the worker's buffer, kept from job to job so that a run of many pictures
+// does not pay for fresh memory each time.
+Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin);
+
+// Called on the thread that runs the plan, once a job, in the jobs' order; the outcome is the
+// caller's to keep.
+using Report = std::function<void(std::size_t index, Outcome &outcome)>;
 
 // Runs every job, options.jobs at a time, and returns how many failed.
-std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const Outcome &outcome);
+std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const Report &report);
+
+// The C source and header of several pictures, once their jobs are done: the error line, or
+// an empty string. `outcomes` are the jobs' in order; failed ones add nothing to the source.
+QString writeOneSource(const Options &options, std::vector<Outcome> &outcomes);
 
 } // namespace cli

@@ -32,27 +32,31 @@ constexpr Matrix kBayer = [] {
 static_assert(kBayer[0] == std::array{0, 32, 8, 40, 2, 34, 10, 42});
 static_assert(kBayer[1] == std::array{48, 16, 56, 24, 50, 18, 58, 26});
 
-// Kept apart so that the loop over a whole period compiles to a few saturating vector adds.
-inline void addSaturated(std::uint8_t *bytes, const std::uint8_t *offsets,
-                         std::size_t count) noexcept
+// Kept apart so that the loop over a whole period compiles to a few saturating vector
+// subtractions.
+inline void subtractSaturated(std::uint8_t *bytes, const std::uint8_t *offsets,
+                              std::size_t count) noexcept
 {
     for (std::size_t k = 0; k < count; ++k) {
-        const unsigned sum = unsigned(bytes[k]) + offsets[k];
-        bytes[k] = std::uint8_t(sum > 255 ? 255 : sum);
+        const int difference = int(bytes[k]) - offsets[k];
+        bytes[k] = std::uint8_t(difference < 0 ? 0 : difference);
     }
 }
 
+// c' = clamp(c + floor(M * 2^d / 64) - (2^d - 1), 0, 255), where red and blue drop d = 3 bits
+// and green 2: centred, so that a flat area's mean preview colour is its own (the preview fills
+// the dropped bits with ones). The threshold is at most 2^d - 1, so c' never passes c and the
+// step is a saturating subtraction of (2^d - 1) - threshold.
 void ditherOrdered(PixelStore &picture)
 {
     const std::size_t bytesPerRow = 4 * std::size_t(picture.width());
     for (int y = 0; y < picture.height(); ++y) {
         // One period of the row's offsets as QRgb words, so that their bytes fall on the
-        // channels whatever the byte order: M * 2^d / 64, where red and blue drop d = 3 bits
-        // and green 2; alpha gets nothing.
+        // channels whatever the byte order; alpha gets nothing.
         std::array<std::uint32_t, 8> words{};
         for (std::size_t x = 0; x < 8; ++x) {
             const auto m = std::uint32_t(kBayer[std::size_t(y % 8)][x]);
-            words[x] = (m >> 3) << 16 | (m >> 4) << 8 | m >> 3;
+            words[x] = (7 - (m >> 3)) << 16 | (3 - (m >> 4)) << 8 | (7 - (m >> 3));
         }
         std::uint8_t offsets[32];
         std::memcpy(offsets, words.data(), sizeof offsets);
@@ -60,8 +64,8 @@ void ditherOrdered(PixelStore &picture)
         auto *bytes = reinterpret_cast<std::uint8_t *>(picture.row(y));
         std::size_t i = 0;
         for (; i + sizeof offsets <= bytesPerRow; i += sizeof offsets)
-            addSaturated(bytes + i, offsets, sizeof offsets);
-        addSaturated(bytes + i, offsets, bytesPerRow - i);
+            subtractSaturated(bytes + i, offsets, sizeof offsets);
+        subtractSaturated(bytes + i, offsets, bytesPerRow - i);
     }
 }
 

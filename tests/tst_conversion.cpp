@@ -49,7 +49,8 @@ QImage referenceDither(QImage picture, core::Dither method)
             for (int ch = 0; ch < 3; ++ch) {
                 const int d = ch == 1 ? 2 : 3;
                 if (method == core::Dither::Ordered) {
-                    v[ch] = qMin(255, v[ch] + bayer(8, y % 8, x % 8) * (1 << d) / 64);
+                    v[ch] = qBound(
+                        0, v[ch] + bayer(8, y % 8, x % 8) * (1 << d) / 64 - ((1 << d) - 1), 255);
                     continue;
                 }
                 const int e = sixteenths[std::size_t(3 * (y * w + x) + ch)];
@@ -160,6 +161,36 @@ private slots:
             QCOMPARE(QByteArray(reinterpret_cast<const char *>(bin.data()), qsizetype(bin.size())),
                      testing::expectedBin(referenceDither(picture, core::Dither(method))));
         }
+    }
+
+    // A flat grey dithered in order looks, on average, like itself: the pattern is centred.
+    // Black and white stay as they are, pixel by pixel.
+    void orderedDitherKeepsTheMeanOfFlatGreys_data()
+    {
+        QTest::addColumn<int>("level");
+        for (const int level : {0, 16, 17, 100, 128, 131, 200, 247, 255})
+            QTest::addRow("%d", level) << level;
+    }
+
+    void orderedDitherKeepsTheMeanOfFlatGreys()
+    {
+        QFETCH(int, level);
+        core::PixelStore flat = core::PixelStore::filled({8, 8}, rgb(level, level, level));
+        core::dither(flat, core::Dither::Ordered);
+        const auto bin = core::convertPicture(flat, true).value();
+        int sums[3] = {};
+        bool everyPixelTheLevel = true;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const core::Colour shown = flat.pixel(x, y);
+                sums[0] += core::redOf(shown);
+                sums[1] += core::greenOf(shown);
+                sums[2] += core::blueOf(shown);
+                everyPixelTheLevel = everyPixelTheLevel && shown == rgb(level, level, level);
+            }
+        for (const int sum : sums)
+            QCOMPARE(sum, 64 * level);
+        QVERIFY(everyPixelTheLevel || (level != 0 && level != 255));
     }
 
     // Shrinking by whole and by awkward factors, growing, one axis at a time and a single

@@ -4,14 +4,6 @@
 <context>
     <name>cli</name>
     <message>
-        <source>Write into the folder &lt;path&gt; (one that exists), or, for a single picture, into the file &lt;path&gt;; - is standard output.</source>
-        <translation>既存のフォルダー&lt;path&gt;に書きます。画像が1つのときはファイル&lt;path&gt;に書きます。-は標準出力です。</translation>
-    </message>
-    <message>
-        <source>Wait until each BIN file is on the disk, so that it survives a power cut. Slower.</source>
-        <translation>停電でも失われないよう、BINファイルごとにディスクへの書き込みを待ちます。遅くなります。</translation>
-    </message>
-    <message>
         <source>Show only errors: no progress, no summary.</source>
         <translation>エラーだけを表示します。進行状況とまとめは表示しません。</translation>
     </message>
@@ -22,22 +14,6 @@
     <message>
         <source>no picture was given</source>
         <translation>画像が指定されていません</translation>
-    </message>
-    <message>
-        <source>-o needs a file or folder name</source>
-        <translation>-oにはファイル名かフォルダー名が必要です</translation>
-    </message>
-    <message>
-        <source>--preview needs a file name</source>
-        <translation>--previewにはファイル名が必要です</translation>
-    </message>
-    <message>
-        <source>--max-size wants WIDTHxHEIGHT, such as 640x480, not &quot;%1&quot;</source>
-        <translation>--max-sizeには幅x高さ（例: 640x480）を指定してください。「%1」は使えません</translation>
-    </message>
-    <message>
-        <source>--jobs wants a whole number of at least 1, not &quot;%1&quot;</source>
-        <translation>--jobsには1以上の整数を指定してください。「%1」は使えません</translation>
     </message>
     <message>
         <source>%1: will not write %2: %3</source>
@@ -116,22 +92,10 @@
         <translation>%1: 大きすぎます: 画像は%2×%3画素、--max-sizeは%4×%5まで</translation>
     </message>
     <message>
-        <source>%1 bytes are needed for the BIN file</source>
-        <translation>BINファイルに%1バイトのメモリが必要です</translation>
-    </message>
-    <message>
         <source>Try &apos;varnello-convert --help&apos; for more.
 </source>
         <translation>詳しくは&apos;varnello-convert --help&apos;を実行してください。
 </translation>
-    </message>
-    <message>
-        <source>Also write what the display unit will show, after any --rotate, --fit and --dither, as a 24-bit BMP file (one picture only).</source>
-        <translation>--rotate・--fit・--ditherを適用したうえで表示ユニットに表示される画像も、24ビットBMPファイルとして書きます（画像1つのみ）。</translation>
-    </message>
-    <message>
-        <source>Refuse pictures wider or taller than this, such as 640x480, after --rotate and --fit. Default: no limit.</source>
-        <translation>--rotateと--fitの後で、これより幅か高さが大きい画像は変換しません（例: 640x480）。既定: 制限なし。</translation>
     </message>
     <message>
         <source>The order of each pixel&apos;s two bytes: le, low byte first (the BIN file&apos;s, the default), or be, high byte first. With --from-bin, the order the BIN files were written in.</source>
@@ -150,16 +114,8 @@
         <translation>--fitの合わせ方: contain（既定: 画像全体を背景の中央に置く）、cover（パネル全体を埋め、はみ出した分は両側で切り取る）、stretch（縦横比を保たない）。</translation>
     </message>
     <message>
-        <source>The colour of the bands that --fit-mode contain adds, in hex (default: 000000, black).</source>
-        <translation>--fit-mode containで足す帯の色を16進数で指定します（既定: 000000、黒）。</translation>
-    </message>
-    <message>
         <source>Turn each picture clockwise by 90, 180 or 270 degrees, before --fit.</source>
         <translation>--fitの前に、各画像を時計回りに90・180・270度回します。</translation>
-    </message>
-    <message>
-        <source>Write bin (the default), or c: C source, NAME.c beside the picture, with the bytes as the array NAME and the size as NAME_WIDTH and NAME_HEIGHT, NAME being the picture&apos;s name made into a C identifier.</source>
-        <translation>bin（既定）かcを書きます。cは画像の隣のCソースファイルNAME.cで、バイト列を配列NAMEに、大きさをNAME_WIDTHとNAME_HEIGHTに入れます。NAMEは画像の名前をCの識別子にしたものです。</translation>
     </message>
     <message>
         <source>The other way: read BIN files of WxH pixels and write what the display unit shows of each as a 24-bit BMP file, NAME.bmp beside the BIN file (a file already there is not replaced, unless -o names it).</source>
@@ -168,42 +124,6 @@
     <message>
         <source>The pictures to convert (with --from-bin, the BIN files); - is standard input.</source>
         <translation>変換する画像（--from-binではBINファイル）。-は標準入力です。</translation>
-    </message>
-    <message>
-        <source>%1 wants WIDTHxHEIGHT, such as 320x240, not &quot;%2&quot;</source>
-        <translation>%1には幅x高さ（例: 320x240）を指定してください。「%2」は使えません</translation>
-    </message>
-    <message>
-        <source>--byte-order wants le or be, not &quot;%1&quot;</source>
-        <translation>--byte-orderにはleかbeを指定してください。「%1」は使えません</translation>
-    </message>
-    <message>
-        <source>--from-bin cannot be combined with --%1</source>
-        <translation>--from-binと--%1は一緒に使えません</translation>
-    </message>
-    <message>
-        <source>--dither wants none, ordered or fs, not &quot;%1&quot;</source>
-        <translation>--ditherにはnone・ordered・fsのどれかを指定してください。「%1」は使えません</translation>
-    </message>
-    <message>
-        <source>--rotate wants 90, 180 or 270, not &quot;%1&quot;</source>
-        <translation>--rotateには90・180・270のどれかを指定してください。「%1」は使えません</translation>
-    </message>
-    <message>
-        <source>--format wants bin or c, not &quot;%1&quot;</source>
-        <translation>--formatにはbinかcを指定してください。「%1」は使えません</translation>
-    </message>
-    <message>
-        <source>--%1 needs --fit</source>
-        <translation>--%1には--fitが必要です</translation>
-    </message>
-    <message>
-        <source>--fit-mode wants contain, cover or stretch, not &quot;%1&quot;</source>
-        <translation>--fit-modeにはcontain・cover・stretchのどれかを指定してください。「%1」は使えません</translation>
-    </message>
-    <message>
-        <source>--background wants a colour as RRGGBB in hex, such as ff8000, not &quot;%1&quot;</source>
-        <translation>--backgroundには色をRRGGBBの16進数（例: ff8000）で指定してください。「%1」は使えません</translation>
     </message>
     <message>
         <source>the file exists; name it with -o to replace it</source>
@@ -218,8 +138,25 @@
         <translation>%1: BINファイルを読み込めません: %2</translation>
     </message>
     <message>
-        <source>
-Exit status: 0 when every picture was converted, 1 when any failed,
+        <source>Converts BMP, JPEG, PNG and GIF pictures into 65K-colour BIN files for the display unit:
+two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first, rows from the top.
+Unless options below change them, the bytes are the same as the window program writes.
+
+Each BIN file is written beside its picture, named as the window&apos;s batch run names it:
+the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older
+file of that name is replaced whole; a picture given on the command line never is. A
+device or a pipe (-o /dev/null) is written into, never replaced.</source>
+        <translation>BMP・JPEG・PNG・GIF画像を表示ユニット用の65K色BINファイルに変換します。1画素2バイト、
+赤・緑・青を5・6・5ビット、下位バイトが先、行は上から順です。下のオプションで変えない
+限り、バイト列はウィンドウのプログラムが書くものと同じです。
+
+BINファイルは画像の隣に、ウィンドウの自動処理と同じ名前で書きます。名前の最後の
+3文字がBINになります（photo.jpgからphoto.BIN）。同じ名前の古いファイルは丸ごと
+置き換えますが、コマンドラインで指定した画像を置き換えることはありません。デバイスや
+パイプ（-o /dev/null）には書き込むだけで、置き換えません。</translation>
+    </message>
+    <message>
+        <source>Exit status: 0 when every picture was converted, 1 when any failed,
 2 when the command line was wrong.
 
 Examples:
@@ -228,17 +165,17 @@ Examples:
   varnello-convert --max-size 320x240 -o logo.BIN logo.bmp
   cat photo.jpg | varnello-convert -o - - &gt; photo.BIN
 
-For firmware: logo.c holds logo.png fitted to a 320x240 panel
-and dithered, as a C array; photo.BIN holds photo.jpg turned a
-quarter to fill a 240x320 panel, high byte first; shown.bmp is
-what the display unit shows of photo.BIN.
+For firmware: logo.c and logo.h hold logo.png fitted to a 320x240
+panel and dithered, as a C array; photo.BIN holds photo.jpg turned
+a quarter to fill a 240x320 panel, high byte first; shown.bmp is
+what the display unit shows of photo.BIN, read back the same way.
   varnello-convert --fit 320x240 --dither fs --format c logo.png
   varnello-convert --rotate 90 --fit 240x320 --fit-mode cover \
       --byte-order be photo.jpg
-  varnello-convert --from-bin 320x240 -o shown.bmp photo.BIN
+  varnello-convert --from-bin 240x320 --byte-order be -o shown.bmp \
+      photo.BIN
 </source>
-        <translation>
-終了ステータス: すべての画像を変換できたとき0、変換できない画像があったとき1、
+        <translation>終了ステータス: すべての画像を変換できたとき0、変換できない画像があったとき1、
 コマンドラインが正しくないとき2。
 
 例:
@@ -247,38 +184,210 @@ what the display unit shows of photo.BIN.
   varnello-convert --max-size 320x240 -o logo.BIN logo.bmp
   cat photo.jpg | varnello-convert -o - - &gt; photo.BIN
 
-ファームウェア向け: logo.cにはlogo.pngを320x240のパネルに合わせて
-ディザリングしたものがCの配列で入ります。photo.BINにはphoto.jpgを
+ファームウェア向け: logo.cとlogo.hにはlogo.pngを320x240のパネルに
+合わせてディザリングしたものがCの配列で入ります。photo.BINにはphoto.jpgを
 90度回して240x320のパネルを埋めたものが上位バイトを先にして入ります。
-shown.bmpはphoto.BINを表示ユニットが表示したときの画像です。
+shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表示する画像です。
   varnello-convert --fit 320x240 --dither fs --format c logo.png
   varnello-convert --rotate 90 --fit 240x320 --fit-mode cover \
       --byte-order be photo.jpg
-  varnello-convert --from-bin 320x240 -o shown.bmp photo.BIN
+  varnello-convert --from-bin 240x320 --byte-order be -o shown.bmp \
+      photo.BIN
 </translation>
     </message>
     <message>
-        <source>Convert &lt;n&gt; pictures at a time (default: the number of cores).</source>
-        <translation>&lt;n&gt;個の画像を同時に変換します（既定: コア数）。</translation>
+        <source>Write into the folder PATH (one that exists), or, for one picture or one C source of several, into the file PATH; - is standard output.</source>
+        <translation>既存のフォルダーPATHに書きます。画像が1つのとき、または複数の画像を1つのCソースにするときはファイルPATHに書きます。-は標準出力です。</translation>
     </message>
     <message>
-        <source>Converts BMP and JPEG pictures (PNG and GIF too) into 65K-colour BIN files for the
-display unit: two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first,
-rows from the top. Unless options below change them, the bytes are the same as the
-window program writes.
-
-Each BIN file is written beside its picture, named as the window&apos;s batch run names it:
-the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older
-file of that name is replaced whole; a picture given on the command line never is. A
-device or a pipe (-o /dev/null) is written into, never replaced.</source>
-        <translation>BMP・JPEG画像（PNG・GIFも）を表示ユニット用の65K色BINファイルに変換します。
-1画素2バイト、赤・緑・青を5・6・5ビット、下位バイトが先、行は上から順です。
-下のオプションで変えない限り、バイト列はウィンドウのプログラムが書くものと同じです。
-
-BINファイルは画像の隣に、ウィンドウの自動処理と同じ名前で書きます。名前の最後の
-3文字がBINになります（photo.jpgからphoto.BIN）。同じ名前の古いファイルは丸ごと
-置き換えますが、コマンドラインで指定した画像を置き換えることはありません。デバイスや
-パイプ（-o /dev/null）には書き込むだけで、置き換えません。</translation>
+        <source>a file or folder name</source>
+        <translation>ファイル名かフォルダー名</translation>
+    </message>
+    <message>
+        <source>Also write what the display unit will show as a 24-bit BMP file (one picture only).</source>
+        <translation>表示ユニットに表示される画像も24ビットBMPファイルとして書きます（画像1つのみ）。</translation>
+    </message>
+    <message>
+        <source>a file name</source>
+        <translation>ファイル名</translation>
+    </message>
+    <message>
+        <source>Refuse pictures wider or taller than this, such as 640x480, once cut, turned and fitted. Default: no limit.</source>
+        <translation>切り取り・回転・拡大縮小の後で、これより幅か高さが大きい画像は変換しません（例: 640x480）。既定: 制限なし。</translation>
+    </message>
+    <message>
+        <source>WIDTHxHEIGHT, such as 640x480</source>
+        <translation>幅x高さ（例: 640x480）</translation>
+    </message>
+    <message>
+        <source>Convert N pictures at a time (default: the number of cores).</source>
+        <translation>N個の画像を同時に変換します（既定: コア数）。</translation>
+    </message>
+    <message>
+        <source>a whole number of at least 1</source>
+        <translation>1以上の整数</translation>
+    </message>
+    <message>
+        <source>Wait until each file is on the disk, so that it survives a power cut. Slower.</source>
+        <translation>停電でも失われないよう、ファイルごとにディスクへの書き込みを待ちます。遅くなります。</translation>
+    </message>
+    <message>
+        <source>Describe each picture and what was made of it as JSON on standard output, instead of the summary.</source>
+        <translation>まとめの代わりに、各画像と作ったファイルをJSONで標準出力に書きます。</translation>
+    </message>
+    <message>
+        <source>Convert but write nothing: say what each output would be.</source>
+        <translation>変換だけして何も書き込みません。書き込むはずのファイルを表示します。</translation>
+    </message>
+    <message>
+        <source>le or be</source>
+        <translation>leかbe</translation>
+    </message>
+    <message>
+        <source>Keep only W x H pixels from X, Y of each picture (0,0 is its top left), before anything else.</source>
+        <translation>ほかの処理の前に、各画像の X, Y から W×H 画素だけを残します（0,0 が左上）。</translation>
+    </message>
+    <message>
+        <source>X,Y,WIDTH,HEIGHT, such as 0,0,320,240</source>
+        <translation>X,Y,幅,高さ（例: 0,0,320,240）</translation>
+    </message>
+    <message>
+        <source>Transparent pixels: ignore takes the colour the file stores for them (the default), blend lays them over the --background colour.</source>
+        <translation>透明な画素: ignoreはファイルに記録された色を使い（既定）、blendは--backgroundの色に重ねます。</translation>
+    </message>
+    <message>
+        <source>ignore or blend</source>
+        <translation>ignoreかblend</translation>
+    </message>
+    <message>
+        <source>Pixels less than half opaque become exactly this colour, for firmware that skips it when it draws.</source>
+        <translation>不透明度が半分未満の画素をちょうどこの色にします。描画時にこの色を飛ばすファームウェア向けです。</translation>
+    </message>
+    <message>
+        <source>a colour as RRGGBB in hex, such as ff00ff</source>
+        <translation>色をRRGGBBの16進数で（例: ff00ff）</translation>
+    </message>
+    <message>
+        <source>The colour of the bands that --fit-mode contain adds and that --alpha blend lays pictures over, in hex (default: 000000, black).</source>
+        <translation>--fit-mode containで足す帯の色と、--alpha blendで画像を重ねる色を16進数で指定します（既定: 000000、黒）。</translation>
+    </message>
+    <message>
+        <source>a colour as RRGGBB in hex, such as ff8000</source>
+        <translation>色をRRGGBBの16進数で（例: ff8000）</translation>
+    </message>
+    <message>
+        <source>90, 180 or 270</source>
+        <translation>90・180・270のどれか</translation>
+    </message>
+    <message>
+        <source>WIDTHxHEIGHT, such as 320x240</source>
+        <translation>幅x高さ（例: 320x240）</translation>
+    </message>
+    <message>
+        <source>contain, cover or stretch</source>
+        <translation>contain・cover・stretchのどれか</translation>
+    </message>
+    <message>
+        <source>none, ordered or fs</source>
+        <translation>none・ordered・fsのどれか</translation>
+    </message>
+    <message>
+        <source>Every frame of an animated GIF, each its own output, numbered before the last dot of the name (anim-001.BIN, anim-002.BIN, ...). Without it, the first frame.</source>
+        <translation>アニメーションGIFのすべてのフレームを、名前の最後のドットの前に番号を付けた別々のファイルにします（anim-001.BIN、anim-002.BIN、…）。指定しないときは最初のフレームです。</translation>
+    </message>
+    <message>
+        <source>Write bin (the default), or c: C source NAME.c and its header NAME.h beside the picture, with the bytes in the array NAME, NAME being the picture&apos;s name made into a C identifier.</source>
+        <translation>bin（既定）かcを書きます。cは画像の隣のCソースNAME.cとヘッダーNAME.hで、バイト列を配列NAMEに入れます。NAMEは画像の名前をCの識別子にしたものです。</translation>
+    </message>
+    <message>
+        <source>bin or c</source>
+        <translation>binかc</translation>
+    </message>
+    <message>
+        <source>With --format c, the array&apos;s name instead of the picture&apos;s (one picture).</source>
+        <translation>--format cで、画像の名前の代わりに使う配列の名前です（画像1つのみ）。</translation>
+    </message>
+    <message>
+        <source>a C identifier that is no keyword, such as logo_le</source>
+        <translation>キーワードでないCの識別子（例: logo_le）</translation>
+    </message>
+    <message>
+        <source>With --format c, the array&apos;s elements: u8, the bytes (the default), or u16, each pixel&apos;s 5-6-5 word as a uint16_t (byte-swapped with --byte-order be).</source>
+        <translation>--format cでの配列の要素: u8はバイト（既定）、u16は各画素の5-6-5の語をuint16_tで（--byte-order beではバイトを入れ替えて）入れます。</translation>
+    </message>
+    <message>
+        <source>u8 or u16</source>
+        <translation>u8かu16</translation>
+    </message>
+    <message>
+        <source>Show this help.</source>
+        <translation>このヘルプを表示します。</translation>
+    </message>
+    <message>
+        <source>Show the version.</source>
+        <translation>バージョンを表示します。</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>オプション:</translation>
+    </message>
+    <message>
+        <source>--from-bin cannot be combined with %1</source>
+        <translation>--from-binと%1は一緒に使えません</translation>
+    </message>
+    <message>
+        <source>%1 needs %2</source>
+        <translation>%1には%2が必要です</translation>
+    </message>
+    <message>
+        <source>--name names one picture, but %1 were given</source>
+        <translation>--nameは画像1つの名前ですが、%1個指定されています</translation>
+    </message>
+    <message>
+        <source>--frames makes several files, which standard output cannot take</source>
+        <translation>--framesは複数のファイルを作るので、標準出力には書けません</translation>
+    </message>
+    <message>
+        <source>--frames cannot be combined with --preview</source>
+        <translation>--framesと--previewは一緒に使えません</translation>
+    </message>
+    <message>
+        <source>--json and -o - would both write to standard output</source>
+        <translation>--jsonと-o -が両方とも標準出力に書くことになります</translation>
+    </message>
+    <message>
+        <source>there is no option %1</source>
+        <translation>%1というオプションはありません</translation>
+    </message>
+    <message>
+        <source>there is no option %1; did you mean %2?</source>
+        <translation>%1というオプションはありません。%2のことですか?</translation>
+    </message>
+    <message>
+        <source>%1 needs a value: %2</source>
+        <translation>%1には値が必要です: %2</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1は値をとりません</translation>
+    </message>
+    <message>
+        <source>%1 wants %2, not &quot;%3&quot;</source>
+        <translation>%1には%2を指定してください。「%3」は使えません</translation>
+    </message>
+    <message>
+        <source>standard output</source>
+        <translation>標準出力</translation>
+    </message>
+    <message>
+        <source>would write %1: %2 x %3 pixels, %4 bytes of BIN data
+</source>
+        <translation>%1に書き込みます（予定）: %2×%3画素、BINデータ%4バイト
+</translation>
+    </message>
+    <message>
+        <source>%1: an animation of %2 frames; the first was converted (--frames converts each)</source>
+        <translation>%1: %2フレームのアニメーションです。最初のフレームを変換しました（--framesで各フレームを変換します）</translation>
     </message>
 </context>
 <context>
@@ -554,6 +663,10 @@ BINファイルは画像の隣に、ウィンドウの自動処理と同じ名�
     <message>
         <source>system error %1 (%2)</source>
         <translation>システムエラー %1 (%2)</translation>
+    </message>
+    <message>
+        <source>the crop %1 (%2 x %3 pixels) reaches outside the picture of %4 x %5 pixels</source>
+        <translation>切り取り範囲%1（%2×%3画素）が%4×%5画素の画像の外にはみ出しています</translation>
     </message>
 </context>
 </TS>

@@ -1,0 +1,57 @@
+// BIN rasters as C source and a header for firmware that links its pictures in: const arrays
+// with external linkage in C and C++, their sizes as macros, an attribute hook for a memory
+// section or an alignment, and, for several pictures in one source, a table of them. The text
+// compiles cleanly as C99 and as C++.
+#pragma once
+
+#include "core/conversion.h"
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace core {
+
+// The name of a picture file made into an identifier that any C or C++ compiler takes: the name
+// without its extension, with each other character than an ASCII letter, digit or underscore
+// written as "_" (ASCII) or "_u" and its code point in hex, so that two Japanese names stay
+// apart. A name that would not start with a letter, or is a C or C++ keyword or a standard type
+// name, gets "picture_" before it; no name at all gives "picture".
+QString cIdentifier(const QString &fileName);
+
+// Whether `name` can be used as it is: an ASCII letter, then letters, digits and underscores,
+// and none of the words cIdentifier() avoids.
+bool isUsableCIdentifier(const QString &name);
+
+struct CPicture
+{
+    QString symbol;      // the array's name; made unique among the pictures of one source
+    QString pictureName; // for the comment
+    QSize size;
+    std::span<const std::uint8_t> bin; // in the byte order given below
+};
+
+struct CSourceOptions
+{
+    ByteOrder order = ByteOrder::Little;
+    bool words = false; // uint16_t elements, each a pixel's word as a little-endian load reads it
+    // The source's file name without its extension, for the header's name, its include guard
+    // and, with several pictures, the table's name.
+    QString baseName;
+    // No header of its own: everything in the source (for standard output or a device).
+    bool selfContained = false;
+};
+
+struct CFiles
+{
+    QByteArray source; // UTF-8 with Unix line ends
+    QByteArray header; // empty when self-contained
+};
+
+CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options);
+
+} // namespace core
