@@ -76,6 +76,17 @@ inline QByteArray expectedBin(const QImage &picture)
     return bin;
 }
 
+// What the window shows of `picture` once converted: each pixel in its preview colour.
+inline QImage previewOf(QImage picture)
+{
+    picture = picture.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            picture.setPixel(
+                x, y, core::toQRgb(core::quantise(core::fromQRgb(picture.pixel(x, y))).preview));
+    return picture;
+}
+
 // A picture of any format as the core's pixels, opaque, and the core's pixels as a picture.
 inline core::PixelStore storeOf(const QImage &image)
 {

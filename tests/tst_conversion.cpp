@@ -6,6 +6,7 @@
 
 #include "core/dithering.h"
 #include "core/fitting.h"
+#include "core/recipe.h"
 
 #include <QTest>
 
@@ -161,6 +162,79 @@ private slots:
             QCOMPARE(QByteArray(reinterpret_cast<const char *>(bin.data()), qsizetype(bin.size())),
                      testing::expectedBin(referenceDither(picture, core::Dither(method))));
         }
+    }
+
+    // Transparency and cutting against their arithmetic, written out here: blending is
+    // round((a c + (255 - a) bg) / 255) per channel, a key colour takes every pixel less than
+    // half opaque, and a crop keeps its rectangle or is refused naming both sizes.
+    void recipeStepsFollowTheirArithmetic_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("alpha ignored") << ""
+                                       << "stored";
+        QTest::newRow("blended") << "blend"
+                                 << "blended";
+        QTest::newRow("keyed") << "key"
+                               << "keyed stored";
+        QTest::newRow("blended and keyed") << "blend key"
+                                           << "keyed blended";
+        QTest::newRow("cropped") << "crop 1,1,2,1"
+                                 << "stored 1,1,2,1";
+        QTest::newRow("crop outside")
+            << "crop 2,1,3,1"
+            << "the crop 2,1,3,1 (3 x 1 pixels) reaches outside the picture of "
+               "4 x 2 pixels";
+    }
+
+    void recipeStepsFollowTheirArithmetic()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, outcome);
+        const core::Colour background = rgb(0x10, 0x80, 0xF0), key = rgb(0xFF, 0x00, 0xFF);
+        const int alphas[8] = {0, 64, 127, 128, 200, 255, 1, 254};
+        QImage picture(4, 2, QImage::Format_ARGB32);
+        for (int i = 0; i < 8; ++i)
+            picture.setPixel(i % 4, i / 4,
+                             qRgba(37 * i + 11, 255 - 29 * i, 90 + 13 * i, alphas[i]));
+        core::PixelStore store = core::PixelStore::allocate(4, 2);
+        for (int y = 0; y < 2; ++y)
+            std::memcpy(store.row(y), picture.constScanLine(y), 16);
+        store.setHasAlpha(true);
+
+        core::Recipe recipe;
+        recipe.background = background;
+        if (steps.contains(u"blend"))
+            recipe.alpha = core::AlphaMode::Blend;
+        if (steps.contains(u"key"))
+            recipe.colourKey = key;
+        if (steps.startsWith(u"crop"))
+            recipe.crop = core::cropFromWord(steps.mid(5));
+        core::BinBuffer bin;
+        const auto applied = core::applyRecipe(store, recipe, bin, true, QStringLiteral("p"));
+        if (!applied.ok()) {
+            QCOMPARE(applied.error().reason, outcome);
+            return;
+        }
+        QImage expected = picture.convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 4; ++x) {
+                const QRgb p = picture.pixel(x, y);
+                const int a = qAlpha(p);
+                const auto mix = [&](int c, int bg) {
+                    return (a * c + (255 - a) * bg + 127) / 255;
+                };
+                if (outcome.contains(u"keyed") && a < 128)
+                    expected.setPixel(x, y, core::toQRgb(key));
+                else if (outcome.contains(u"blended"))
+                    expected.setPixel(
+                        x, y, qRgb(mix(qRed(p), 0x10), mix(qGreen(p), 0x80), mix(qBlue(p), 0xF0)));
+            }
+        if (recipe.crop)
+            expected = expected.copy(*recipe.crop);
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(bin.data()), qsizetype(bin.size())),
+                 testing::expectedBin(expected));
+        QCOMPARE(testing::imageOf(store), testing::previewOf(expected));
     }
 
     // A flat grey dithered in order looks, on average, like itself: the pattern is centred.

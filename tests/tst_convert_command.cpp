@@ -10,6 +10,7 @@
 #include "support.h"
 
 #include <QDir>
+#include <QJsonDocument>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
@@ -18,6 +19,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <utility>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -186,15 +188,119 @@ private slots:
         // Then what -o - wrote: the picture whose BIN it is, C source as it is, a bitmap's pixel
         // rows (bottom up, in blue, green, red, each row padded to four bytes), BIN bytes in hex.
         const QString held = heldBy(result.out, false);
-        const QByteArray out = !arguments.contains(u"-o -")  ? QByteArray()
-                               : !held.isEmpty()             ? "stdout" + held.toUtf8()
-                               : result.out.startsWith("/*") ? result.out.trimmed()
-                               : result.out.startsWith("BM") ? result.out.mid(54).toHex(' ')
-                                                             : result.out.toHex(' ');
+        // A report on standard output as it reads; JSON parsed back and written compactly.
+        const QJsonDocument json = QJsonDocument::fromJson(result.out);
+        const QByteArray out = arguments.contains(u"--json") ? json.toJson(QJsonDocument::Compact)
+                               : arguments.contains(u"--dry-run") ? result.out.trimmed()
+                               : !arguments.contains(u"-o -")     ? QByteArray()
+                               : !held.isEmpty()                  ? "stdout" + held.toUtf8()
+                               : result.out.startsWith("/*")      ? result.out.trimmed()
+                               : result.out.startsWith("BM")      ? result.out.mid(54).toHex(' ')
+                                                                  : result.out.toHex(' ');
         const QString got = QStringLiteral("%1 [%2] %3")
                                 .arg(result.exitCode)
                                 .arg(changed.join(u' '), first + QString::fromUtf8(out));
         QCOMPARE(got.trimmed(), outcome);
+    }
+
+    // Every example of the help and of the README, run as a user would type it, in order, in a
+    // folder holding the pictures they name: each must succeed (the one that shows an option
+    // error must give that error). The README's Makefiles are run with make.
+    void everyExampleRuns()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the examples are written for a Unix shell");
+#else
+        QTemporaryDir dir;
+        const auto save = [&](const QImage &picture, const QString &name) {
+            QVERIFY(QDir(dir.path()).mkpath(QFileInfo(name).path()));
+            QVERIFY(picture.save(dir.filePath(name)));
+        };
+        save(testing::patternPicture(640, 480), "photo.jpg");
+        save(testing::patternPicture(160, 120), "logo.bmp");
+        save(testing::patternPicture(160, 120), "logo.png");
+        QImage sprite = testing::patternPicture(32, 32, QImage::Format_ARGB32);
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 32; ++x)
+                if ((x - 16) * (x - 16) + (y - 16) * (y - 16) > 200)
+                    sprite.setPixel(x, y, sprite.pixel(x, y) & 0x00FFFFFF);
+        save(sprite, "sprite.png");
+        for (const char *name :
+             {"pictures/a.jpg", "pictures/b.jpg", "pictures/c.png", "pictures/d.bmp"})
+            save(testing::patternPicture(64, 48), name);
+        QVERIFY(
+            QFile::copy(TEST_DATA "/pictures/gif_gradient_48x32.gif", dir.filePath("anim.gif")));
+        QVERIFY(QDir(dir.path()).mkdir("out"));
+
+        // The help's examples, with their continued lines joined.
+        QStringList commands;
+        QString joined;
+        for (const QString &line :
+             QString::fromUtf8(testing::runConvert({"--help"}, dir.path()).out).split(u'\n')) {
+            const QString trimmed = line.trimmed();
+            if (joined.isEmpty() && !trimmed.startsWith(u"varnello-convert ") &&
+                !trimmed.contains(u"| varnello-convert "))
+                continue;
+            joined += trimmed.endsWith(u'\\') ? trimmed.chopped(1) : trimmed;
+            if (!trimmed.endsWith(u'\\'))
+                commands << std::exchange(joined, QString());
+        }
+        QVERIFY(commands.size() >= 7);
+        // The README's: every line of its shell blocks and every example of its tables.
+        const QString readme = QString::fromUtf8(testing::readAll(SOURCE_DIR "/README.md"));
+        QStringList makefiles, errors;
+        QString block, fence;
+        for (const QString &line : readme.split(u'\n')) {
+            if (line.startsWith(u"```")) {
+                if (fence == u"```make")
+                    makefiles << block;
+                fence = fence.isEmpty() ? line : QString();
+                block.clear();
+                continue;
+            }
+            block += line + u'\n';
+            if (fence == u"```sh" && line.contains(u"varnello-convert "))
+                commands << line;
+            if (!fence.isEmpty() || !line.contains(u"`varnello-convert "))
+                continue;
+            static const QRegularExpression span(QStringLiteral("`(varnello-convert [^`]*)`"));
+            for (const auto &match : span.globalMatch(line)) {
+                if (line.startsWith(u'|') && line.endsWith(match.captured(0) + " |"))
+                    commands << match.captured(1); // the example column of the options
+                else if (line.mid(match.capturedEnd()).startsWith(u" says "))
+                    errors << match.captured(1); // an option error, shown in prose
+            }
+        }
+        QVERIFY(commands.size() >= 30);
+        QVERIFY(!makefiles.isEmpty());
+
+        const auto shell = [&](const QString &command) {
+            QProcess process;
+            process.setWorkingDirectory(dir.path());
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert("PATH", QFileInfo(QStringLiteral(VARNELLO_CONVERT)).path() + u':' +
+                                           environment.value("PATH"));
+            environment.insert("LANG", "C.UTF-8");
+            process.setProcessEnvironment(environment);
+            process.start("/bin/sh", {"-c", command});
+            process.waitForFinished(120000);
+            return std::pair{process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
+        };
+        for (const QString &command : commands) {
+            const auto [status, said] = shell(command);
+            QVERIFY2(status == 0, qPrintable(command + u'\n' + said));
+        }
+        for (const QString &command : errors) {
+            const auto [status, said] = shell(command);
+            QCOMPARE(status, 2);
+            QVERIFY2(readme.contains(said.section(u'\n', 0, 0).mid(18)), qPrintable(said));
+        }
+        for (const QString &makefile : makefiles) {
+            QVERIFY(testing::writeAll(dir.filePath("Makefile"), makefile.toUtf8()));
+            const auto [status, said] = shell("make");
+            QVERIFY2(status == 0, qPrintable(makefile + said));
+        }
+#endif
     }
 
     // Windows' shells leave patterns to the program (see the cases).

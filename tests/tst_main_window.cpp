@@ -132,21 +132,11 @@ class tst_MainWindow : public QObject
                 continue;
             const QImage picture = testing::imageOf(source.value());
             if (bitmap ? QImage(path(written)).convertToFormat(QImage::Format_RGB32) ==
-                             previewOf(picture)
+                             testing::previewOf(picture)
                        : testing::readAll(path(written)) == testing::expectedBin(picture))
                 return '=' + name;
         }
         return QStringLiteral("=?");
-    }
-
-    static QImage previewOf(QImage picture)
-    {
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                picture.setPixel(
-                    x, y,
-                    core::toQRgb(core::quantise(core::fromQRgb(picture.pixel(x, y))).preview));
-        return picture;
     }
 
     // The window and the folder as the user finds them.
@@ -162,9 +152,9 @@ class tst_MainWindow : public QObject
                 .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
         if (const auto loaded = core::loadPicture(source))
-            shows = canvas == testing::imageOf(loaded.value())              ? "loaded"
-                    : canvas == previewOf(testing::imageOf(loaded.value())) ? "preview"
-                                                                            : "other";
+            shows = canvas == testing::imageOf(loaded.value())                       ? "loaded"
+                    : canvas == testing::previewOf(testing::imageOf(loaded.value())) ? "preview"
+                                                                                     : "other";
         QStringList files;
         for (const QString &name :
              QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
