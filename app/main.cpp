@@ -3,11 +3,11 @@
 #include "core/decode/picture_loader.h"
 #include "core/files/native_path.h"
 #include "core/texts.h"
-#include "frm_splash.h"
 #include "main_window/form1.h"
-#include "module1.h"
 #include "platform/fonts.h"
 #include "platform/qt_services.h"
+#include "startup/frm_splash.h"
+#include "startup/module1.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
