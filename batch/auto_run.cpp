@@ -19,7 +19,7 @@ const QString kWouldReplaceSource =
 
 } // namespace
 
-void runAuto(AutoHost &host, AutoFields &f)
+void runAuto(AutoHost &host, AutoFields &f, const std::optional<QStringList> &given)
 {
     host.setAutoFlag(1);
     f.LastFlag = 0;
@@ -28,11 +28,19 @@ void runAuto(AutoHost &host, AutoFields &f)
     dialog.Filter = kPictureFilter;
     // The added bits stay for every later dialog.
     dialog.Flags |= platform::CommonDialog::Explorer | platform::CommonDialog::AllowMultiSelect;
-    if (!dialog.ShowOpen())
+    if (given && given->isEmpty())
+        return;
+    if (!given && !dialog.ShowOpen())
         return;
 
     const QChar separator = QDir::separator();
-    startFileList(f, dialog.FileName, separator);
+    qsizetype next = 0;
+    if (given) {
+        f.CurFile = given->front();
+        f.LastFlag = given->size() == 1 ? 1 : 0;
+    } else {
+        startFileList(f, dialog.FileName, separator);
+    }
     for (;;) {
         const QString source = f.CurFile;
         if (const auto loaded = host.loadIntoCanvas(source); !loaded) {
@@ -41,9 +49,15 @@ void runAuto(AutoHost &host, AutoFields &f)
         }
         host.setCaptionFor(source);
 
-        const QSize size = host.canvasSize();
+        const QSize size = host.convertedSize();
         if (size.width() > kMaxWidth || size.height() > kMaxHeight) {
-            host.warn(kTooLarge);
+            // Which picture, and why, each on a line of its own.
+            host.warn(kTooLarge + QLatin1Char('\n') + core::displayPath(source) +
+                      QStringLiteral("\n（%1×%2画素。上限は%3×%4画素です）")
+                          .arg(size.width())
+                          .arg(size.height())
+                          .arg(kMaxWidth)
+                          .arg(kMaxHeight));
             return;
         }
 
@@ -76,7 +90,12 @@ void runAuto(AutoHost &host, AutoFields &f)
 
         if (f.LastFlag == 1)
             break;
-        takeNextName(f, separator);
+        if (given) {
+            f.CurFile = given->at(++next);
+            f.LastFlag = next + 1 == given->size() ? 1 : 0;
+        } else {
+            takeNextName(f, separator);
+        }
     }
     host.notify(kDone);
 }

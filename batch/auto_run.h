@@ -7,6 +7,9 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 #include <cstdint>
 #include <span>
@@ -20,8 +23,10 @@ namespace batch {
 inline constexpr int kMaxWidth = 640;
 inline constexpr int kMaxHeight = 480;
 
-// The pictures the open dialogs offer, the batch run's and the open command's alike.
-inline const QString kPictureFilter = QStringLiteral("Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
+// The pictures the open dialogs offer, the batch run's and the open command's alike: every
+// kind the program reads first, then the two kinds the window was made for.
+inline const QString kPictureFilter = QStringLiteral(
+    "すべての画像|*.BMP;*.JPG;*.PNG;*.GIF|Picture(*.BMP)|*.BMP|Picture(*.JPG)|*.JPG");
 
 // What a run needs of the window it runs in. The window words the statuses and the warnings
 // that its own commands share; the run words only what is its alone.
@@ -41,7 +46,9 @@ public:
     // Into the canvas, which takes the picture's size; on failure nothing changes.
     virtual core::Expected<void> loadIntoCanvas(const QString &path) = 0;
     virtual void setCaptionFor(const QString &path) = 0;
-    virtual QSize canvasSize() const = 0;
+    // The size the picture will be converted at: the canvas's, or what the panel's settings
+    // make of it.
+    virtual QSize convertedSize() const = 0;
     // The after-load layout, with the two size labels repainted at once.
     virtual void layoutAfterLoad() = 0;
     virtual void showStatus(Status status) = 0;
@@ -58,6 +65,7 @@ public:
 // Runs the batch: the dialog, then load, size check, layout, conversion and BIN file for each
 // name in turn, then the closing notice. A cancelled dialog ends it silently; any failure
 // after that ends it with a warning that names the file, keeping the files already written.
-void runAuto(AutoHost &host, AutoFields &fields);
+// With `given` (pictures dropped on the window), those are the names and no dialog is shown.
+void runAuto(AutoHost &host, AutoFields &fields, const std::optional<QStringList> &given = {});
 
 } // namespace batch

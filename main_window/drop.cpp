@@ -34,7 +34,8 @@ Drop classifyDrop(const QList<QUrl> &urls)
         const QString path = localPath(url);
         const QFileInfo file(path);
         const QString suffix = file.suffix().toLower();
-        const bool picture = suffix == u"bmp" || suffix == u"jpg" || suffix == u"jpeg";
+        const bool picture = suffix == u"bmp" || suffix == u"jpg" || suffix == u"jpeg" ||
+                             suffix == u"png" || suffix == u"gif";
         if (core::fileKind(path) != core::FileKind::Regular || !picture)
             return {};
         if (folder.isEmpty())

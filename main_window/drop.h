@@ -21,8 +21,8 @@ struct Drop
     QStringList paths; // native separators, as the file dialog gives them
 };
 
-// Only existing BMP and JPEG files by their names, as the open dialogs offer them, and for a
-// batch all in one folder, since a multi-selection names one folder.
+// Only existing BMP, JPEG, PNG and GIF files by their names, as the open dialogs offer them, and
+// for a batch all in one folder, since a multi-selection names one folder.
 Drop classifyDrop(const QList<QUrl> &urls);
 
 } // namespace main_window

@@ -1,20 +1,26 @@
 #include "form1.h"
 #include "core/files/native_path.h"
 
+#include "firmware_settings.h"
 #include "layout.h"
+#include "settings_dialog.h"
 #include "startup/frm_about.h"
 #include "startup/module1.h"
 #include "texts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QWindow>
@@ -58,10 +64,19 @@ void Form1::buildControls()
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     Toolbar1->setGeometry(0, 0, 359, 28);
 
-    Picture1 = new PictureBox(client);
+    // The canvas sits in a frame of its own size, which scrolls it when it is larger than the
+    // window can show beside the labels; the frame then keeps them in sight.
+    CanvasFrame = new QScrollArea(client);
+    CanvasFrame->setObjectName(QStringLiteral("CanvasFrame"));
+    CanvasFrame->setFrameShape(QFrame::NoFrame);
+    CanvasFrame->setFocusPolicy(Qt::NoFocus);
+    CanvasFrame->move(8, 32);
+    Picture1 = new PictureBox;
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->move(8, 32);
-    Picture1->setFocus(); // for the Space key
+    Picture1->setFrame(CanvasFrame);
+    CanvasFrame->setWidget(Picture1);
+    Picture1->setFocus();
+    CanvasFrame->resize(Picture1->size());
 
     Label1 = new QLabel(client);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -84,9 +99,13 @@ void Form1::buildControls()
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->hide();
-    // A picture too large for the layout (a batch run refuses it before LAYOUT) reaches over
-    // the labels and the bar; it covers them rather than being painted over.
-    Picture1->raise();
+
+    lblSettings = new QLabel(client);
+    lblSettings->setObjectName(QStringLiteral("lblSettings"));
+    lblSettings->move(296, 76);
+    QPalette blue = lblSettings->palette();
+    blue.setColor(QPalette::WindowText, QColor(0, 0, 160));
+    lblSettings->setPalette(blue);
 
     ImageList1.add(QStringLiteral("imgopen"), QStringLiteral(":/icons/imgopen.xpm"));
     ImageList1.add(QStringLiteral("imgconv"), QStringLiteral(":/icons/imgconv.xpm"));
@@ -122,6 +141,8 @@ void Form1::buildMenu()
 
     mnugo = menu("mnugo", QStringLiteral("実行(&R)"));
     mnucnv = entry(mnugo, "mnucnv", QStringLiteral("変換(&C)"), &Form1::mnucnv_Click);
+    mnugo->addSeparator();
+    mnuset = entry(mnugo, "mnuset", QStringLiteral("設定(&S)..."), &Form1::mnuset_Click);
 
     mnuhlp = menu("mnuhlp", QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     mnuver = entry(mnuhlp, "mnuver", QStringLiteral("バージョン情報(&A)"), &Form1::mnuver_Click);
@@ -156,6 +177,8 @@ void Form1::buildToolbar()
         action->setToolTip(b.tooltip);
         action->setProperty("imageKey", QLatin1String(b.image));
         Toolbar1->widgetForAction(action)->setFixedSize(23, 22);
+        // Space is the canvas's key; a button with the focus would take it as a click.
+        Toolbar1->widgetForAction(action)->setFocusPolicy(Qt::NoFocus);
     }
     connect(Toolbar1, &QToolBar::actionTriggered, this, &Form1::Toolbar1_ButtonClick);
 }
@@ -172,6 +195,32 @@ void Form1::Form_Load()
                                 : QDir::toNativeSeparators(QDir::homePath());
     BaseCaption = windowTitle();
     fitToScreen();
+    setRecipe(readRecipe(settingsFilePath()));
+    m_editRecipe = [this](const core::Recipe &current) -> std::optional<core::Recipe> {
+        SettingsDialog dialog(this);
+        dialog.setRecipe(current);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dialog.recipe();
+    };
+    // Space shows the loaded picture whatever has the focus in this window.
+    qApp->installEventFilter(this);
+}
+
+void Form1::setRecipe(const core::Recipe &recipe)
+{
+    m_recipe = recipe;
+    Picture1->setByteOrder(recipe.byteOrder);
+    const QString summary = core::recipeSummary(recipe);
+    lblSettings->setText(summary.isEmpty() ? QString() : QStringLiteral("設定: ") + summary);
+    lblSettings->adjustSize();
+}
+
+void Form1::fitCanvasFrame()
+{
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    CanvasFrame->resize(
+        canvasFrameSize(Picture1->size(), CanvasFrame->pos(), centralWidget()->size(), bar));
 }
 
 void Form1::fitToScreen()
@@ -190,8 +239,23 @@ void Form1::fitToScreen()
 bool Form1::eventFilter(QObject *watched, QEvent *event)
 {
     // The toolbar is docked across the full width of the client area.
-    if (watched == centralWidget() && event->type() == QEvent::Resize)
+    if (watched == centralWidget() && event->type() == QEvent::Resize) {
         Toolbar1->resize(centralWidget()->width(), 28);
+        fitCanvasFrame();
+    }
+    const auto type = event->type();
+    if ((type == QEvent::KeyPress || type == QEvent::KeyRelease) &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Space &&
+        !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+        watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this) {
+        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            Picture1->showLoaded(type == QEvent::KeyPress);
+        return true;
+    }
+    // A release that goes to another window (a box that opens meanwhile) must not leave the
+    // loaded picture on show.
+    if (watched == this && type == QEvent::WindowDeactivate)
+        Picture1->showLoaded(false);
     return QMainWindow::eventFilter(watched, event);
 }
 

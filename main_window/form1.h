@@ -6,6 +6,7 @@
 
 #include "batch/auto_fields.h"
 #include "core/conversion.h"
+#include "core/recipe.h"
 #include "image_list.h"
 #include "picture_box.h"
 #include "platform/common_dialog.h"
@@ -23,6 +24,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QProgressBar;
+class QScrollArea;
 class QToolBar;
 struct Module1;
 
@@ -42,10 +44,12 @@ public:
     // Controls, by the names users and documents call them.
     QToolBar *Toolbar1 = nullptr;
     main_window::PictureBox *Picture1 = nullptr;
-    QLabel *Label1 = nullptr; // status
-    QLabel *Label2 = nullptr; // X=
-    QLabel *Label3 = nullptr; // Y=
+    QScrollArea *CanvasFrame = nullptr; // scrolls Picture1 when it is larger than the window
+    QLabel *Label1 = nullptr;           // status
+    QLabel *Label2 = nullptr;           // X=
+    QLabel *Label3 = nullptr;           // Y=
     QProgressBar *ProgressBar1 = nullptr;
+    QLabel *lblSettings = nullptr; // the panel's settings in a few words, when there are any
     platform::CommonDialog CommonDialog1;
     main_window::ImageList ImageList1;
 
@@ -58,6 +62,7 @@ public:
     QAction *mnuend = nullptr;
     QMenu *mnugo = nullptr;
     QAction *mnucnv = nullptr;
+    QAction *mnuset = nullptr;
     QMenu *mnuhlp = nullptr;
     QAction *mnuver = nullptr;
 
@@ -74,6 +79,12 @@ public:
     // The About window while it is open.
     frmAbout *aboutWindow() const { return m_about; }
 
+    // The panel's settings that 変換, the BIN save and 自動処理 apply, as read at start from
+    // the settings file; and where 設定 asks the user for new ones (tests answer for it).
+    const core::Recipe &recipe() const { return m_recipe; }
+    using RecipeEditor = std::function<std::optional<core::Recipe>(const core::Recipe &current)>;
+    void setRecipeEditor(RecipeEditor editor) { m_editRecipe = std::move(editor); }
+
 public slots:
     void mnuopn_Click();
     void mnubat_Click();
@@ -81,6 +92,7 @@ public slots:
     void mnussav_Click();
     void mnuend_Click();
     void mnucnv_Click();
+    void mnuset_Click();
     void mnuver_Click();
     void Toolbar1_ButtonClick(QAction *Button);
 
@@ -103,7 +115,11 @@ private:
     void LAYOUT(bool repaintSizeLabels = false);
     void BINSAVE();
     void BMPSAVE();
-    void AUTO();
+    // The batch run; with `dropped`, over those pictures instead of the dialog's choice.
+    void AUTO(const std::optional<QStringList> &dropped = std::nullopt);
+    // Fits the scrolling frame to the canvas.
+    void fitCanvasFrame();
+    void setRecipe(const core::Recipe &recipe);
 
     // The folder of the picture last opened or the file last saved: where the dialogs open
     // next when their FileName names no folder.
@@ -123,6 +139,11 @@ private:
     platform::Services m_services;
     Module1 &m_module1;
     BinAllocator m_allocateBin;
+    core::Recipe m_recipe;
+    RecipeEditor m_editRecipe;
+    // Counts the pictures put on the canvas; BinBuf belongs to the one converted last.
+    quint64 m_canvasPicture = 0;
+    std::optional<quint64> m_convertedPicture;
     QPointer<frmAbout> m_about;
     QString m_canvasSource; // the file the canvas's picture came from
     QMargins m_fittedFrame{-1, -1, -1, -1};

@@ -25,9 +25,10 @@ public:
         m_form.setWindowTitle(m_form.BaseCaption + QLatin1Char('(') + core::displayPath(path) +
                               QLatin1Char(')'));
     }
-    QSize canvasSize() const override
+    QSize convertedSize() const override
     {
-        return {m_form.Picture1->ScaleWidth(), m_form.Picture1->ScaleHeight()};
+        return core::shapedSize({m_form.Picture1->ScaleWidth(), m_form.Picture1->ScaleHeight()},
+                                m_form.m_recipe);
     }
     void layoutAfterLoad() override { m_form.LAYOUT(true); }
     void showStatus(Status status) override
@@ -54,8 +55,8 @@ private:
     Form1 &m_form;
 };
 
-void Form1::AUTO()
+void Form1::AUTO(const std::optional<QStringList> &dropped)
 {
     BatchHost host(*this);
-    batch::runAuto(host, *this);
+    batch::runAuto(host, *this, dropped);
 }

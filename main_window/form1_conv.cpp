@@ -1,6 +1,8 @@
-// CONV: the conversion pass with its progress bar, status texts and busy cursor.
+// CONV: the conversion pass with its progress bar, status texts and busy cursor, through the
+// panel's settings when there are any.
 #include "form1.h"
 
+#include "core/files/native_path.h"
 #include "startup/module1.h"
 #include "texts.h"
 
@@ -19,42 +21,76 @@ bool Form1::convertCanvas()
 {
     platform::BusyCursor busy(m_services.application);
 
-    const int width = Picture1->ScaleWidth();
-    const int height = Picture1->ScaleHeight();
+    // With settings, the conversion starts from the picture as loaded, not from what an
+    // earlier conversion made of it; the plain conversion converts the canvas as it is.
+    const bool plain = m_recipe.isPlain();
+    if (plain && Picture1->showsConverted()) {
+        Picture1->restoreLoaded();
+        fitCanvasFrame();
+        LAYOUT();
+    }
+    const QSize loaded = plain ? QSize(Picture1->ScaleWidth(), Picture1->ScaleHeight())
+                               : Picture1->loadedPixels().size();
+    const QSize size = core::shapedSize(loaded, m_recipe);
     ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(height);
+    ProgressBar1->setMaximum(size.height());
     ProgressBar1->setVisible(true);
     ProgressBar1->setValue(ProgressBar1->minimum());
 
-    // A new buffer first: should it not be had, the previous conversion's BinBuf, ImgW and
-    // ImgH stay as they are and the program carries on.
-    auto bin = m_allocateBin(core::binSize(std::uint64_t(width), std::uint64_t(height)));
-    if (!bin) {
+    const auto failed = [this](const QString &why) {
         ProgressBar1->setVisible(false);
         setStatus(texts::kCleared);
-        warn(texts::kConversionFailed + QLatin1Char('\n') + bin.error().reason);
+        warn(why);
         return false;
-    }
+    };
+    if (const QString refusal = core::cropRefusal(loaded, m_recipe); !refusal.isEmpty())
+        return failed(texts::kCannotConvert + QLatin1Char('\n') + refusal);
+    // A new buffer first: should it not be had, the previous conversion's BinBuf, ImgW and
+    // ImgH stay as they are and the program carries on.
+    auto bin =
+        m_allocateBin(core::binSize(std::uint64_t(size.width()), std::uint64_t(size.height())));
+    if (!bin)
+        return failed(texts::kConversionFailed + QLatin1Char('\n') + bin.error().reason);
 
     setStatus(texts::kConverting);
     Label1->repaint();
-    if (AutoFlag != 1)
+    const bool preview = AutoFlag != 1;
+    if (plain && preview)
         Picture1->keepLoadedCopy(); // the pass overwrites the pixels with the preview
 
     // The bar repaints itself when its value changes; a few tens of repaints a second are
     // enough to see it move and cost the pass nothing worth measuring.
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
-    core::convertInto(Picture1->pixels(), bin.value(), AutoFlag != 1, [&](int y) {
-        if (y == height - 1 || sinceRepaint.elapsed() >= 40) {
+    const auto progress = [&](int y) {
+        if (y == size.height() - 1 || sinceRepaint.elapsed() >= 40) {
             ProgressBar1->setValue(y);
             sinceRepaint.restart();
         }
-    });
+    };
+    if (plain) {
+        core::convertInto(Picture1->pixels(), bin.value(), preview, progress);
+    } else {
+        // Shaped and dithered apart from the canvas: in a batch run the canvas keeps the
+        // picture as loaded; otherwise it shows the result, and Space the loaded picture.
+        core::PixelStore work = Picture1->loadedPixels().copy();
+        if (work.isNull())
+            return failed(texts::kConversionFailed);
+        if (const auto applied =
+                core::applyRecipe(work, m_recipe, bin.value(), preview, m_canvasSource, progress);
+            !applied)
+            return failed(texts::kConversionFailed + QLatin1Char('\n') + applied.error().reason);
+        if (preview) {
+            Picture1->showConverted(std::move(work));
+            fitCanvasFrame();
+            LAYOUT(); // the labels follow the canvas's new size
+        }
+    }
 
     BinBuf = std::move(bin.value());
-    m_module1.ImgW = width;
-    m_module1.ImgH = height;
+    m_module1.ImgW = size.width();
+    m_module1.ImgH = size.height();
+    m_convertedPicture = m_canvasPicture;
 
     Picture1->repaint();
     ProgressBar1->setVisible(false);

@@ -1,6 +1,8 @@
 // What each menu entry and toolbar button runs.
 #include "form1.h"
 
+#include "core/files/native_path.h"
+#include "firmware_settings.h"
 #include "startup/frm_about.h"
 #include "texts.h"
 
@@ -39,6 +41,16 @@ void Form1::mnucnv_Click()
     setStatus(texts::kConverting);
     Label1->repaint();
     CONV();
+}
+
+void Form1::mnuset_Click()
+{
+    const auto chosen = m_editRecipe(m_recipe);
+    if (!chosen)
+        return;
+    setRecipe(*chosen);
+    if (!writeRecipe(settingsFilePath(), *chosen))
+        warn(texts::kSettingsNotSaved + QLatin1Char('\n') + core::displayPath(settingsFilePath()));
 }
 
 void Form1::mnuver_Click()

@@ -26,10 +26,9 @@ void Form1::dropEvent(QDropEvent *event)
     // Run once the drop is over: the command's message boxes would otherwise hold up the
     // program the files came from until they are closed.
     QTimer::singleShot(0, this, [this, drop] {
-        CommonDialog1.chooseNext(drop.paths);
         if (drop.command == DropCommand::Open)
-            OPEN();
+            OPEN(drop.paths.front());
         else
-            AUTO();
+            AUTO(drop.paths);
     });
 }

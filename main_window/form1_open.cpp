@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScrollArea>
 
 using namespace main_window;
 
@@ -37,11 +38,16 @@ void Form1::OPEN(const std::optional<QString> &given)
 
 core::Expected<void> Form1::loadIntoCanvas(const QString &path)
 {
-    auto picture = core::loadPicture(path);
+    // The settings' transparency steps need the picture's alpha.
+    core::LoadOptions options;
+    options.keepAlpha = m_recipe.needsAlpha();
+    auto picture = core::loadPicture(path, options);
     if (!picture)
         return picture.error();
     Picture1->setPicture(std::move(picture.value()));
+    fitCanvasFrame();
     m_canvasSource = path;
+    ++m_canvasPicture;
     workedOn(path);
     return {};
 }
@@ -49,8 +55,11 @@ core::Expected<void> Form1::loadIntoCanvas(const QString &path)
 void Form1::LAYOUT(bool repaintSizeLabels)
 {
     // Wide arithmetic: a picture over 32 730 pixels high is laid out like any other.
-    const AfterLoadLayout layout = afterLoadLayout(Picture1->Left(), Picture1->Top(),
-                                                   Picture1->ScaleWidth(), Picture1->ScaleHeight());
+    // Beside and below the frame, which is the canvas itself unless it scrolls.
+    const int border = 2 * PictureBox::kBorder;
+    const AfterLoadLayout layout = afterLoadLayout(
+        Picture1->Left(), Picture1->Top(), Picture1->ScaleWidth(), Picture1->ScaleHeight(),
+        CanvasFrame->width() - border, CanvasFrame->height() - border);
     ProgressBar1->move(ProgressBar1->x(), int(layout.progressTop));
     setStatus(texts::kCleared);
     Label1->move(Label1->x(), int(layout.statusTop));
@@ -64,4 +73,5 @@ void Form1::LAYOUT(bool repaintSizeLabels)
     Label3->setText(layout.heightCaption);
     if (repaintSizeLabels)
         Label3->repaint();
+    lblSettings->move(int(layout.sizeLeft), lblSettings->y());
 }

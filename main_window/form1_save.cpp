@@ -24,8 +24,9 @@ void Form1::BINSAVE()
 {
     CommonDialog1.Filter = texts::kBinFilter;
     CommonDialog1.FileName.clear();
-    // Asked before the dialog: there is no point in choosing a name for nothing.
-    if (BinBuf.empty()) {
+    // Asked before the dialog: there is no point in choosing a name for nothing, nor for the
+    // bytes of a picture that is no longer the one on show.
+    if (BinBuf.empty() || m_convertedPicture != m_canvasPicture) {
         warn(texts::kNothingConverted);
         return;
     }

@@ -2,13 +2,16 @@
 #pragma once
 
 #include <QMargins>
+#include <QPoint>
 #include <QSize>
 #include <QString>
 
 namespace main_window {
 
 // Where the controls go after a picture is loaded, beside a canvas at (left, top) whose inner
-// area is width x height. 64-bit, so that no picture that loads can overflow it.
+// area is width x height. A picture larger than the window scrolls inside a frame whose inside
+// is shownWidth x shownHeight; the controls go beside the frame then. 64-bit, so that no
+// picture that loads can overflow it.
 struct AfterLoadLayout
 {
     qint64 progressTop = 0; // ProgressBar1: 5 below the canvas's inner height
@@ -18,7 +21,14 @@ struct AfterLoadLayout
     QString heightCaption;  // "Y=240"
 };
 
-AfterLoadLayout afterLoadLayout(qint64 canvasLeft, qint64 canvasTop, qint64 width, qint64 height);
+AfterLoadLayout afterLoadLayout(qint64 canvasLeft, qint64 canvasTop, qint64 width, qint64 height,
+                                qint64 shownWidth = -1, qint64 shownHeight = -1);
+
+// The size of the frame that shows a canvas of `canvas` outer pixels at `topLeft` of a client
+// area of `client` pixels: the canvas's own, or less where the canvas would reach past the room
+// that the labels beside and the status below need, with room for the scroll bar of `bar`
+// pixels across that then appears.
+QSize canvasFrameSize(QSize canvas, QPoint topLeft, QSize client, int bar);
 
 // The size the window itself must have so that, with the frame the window manager puts
 // around it, it covers `screen` exactly.

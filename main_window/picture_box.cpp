@@ -4,7 +4,6 @@
 #include "pixel_probe.h"
 
 #include <QHelpEvent>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QToolTip>
 
@@ -27,8 +26,35 @@ void PictureBox::setPicture(core::PixelStore picture)
 {
     m_pixels = std::move(picture);
     m_loaded = {};
+    m_converted = false;
     fitToPicture();
     update();
+}
+
+void PictureBox::showConverted(core::PixelStore converted)
+{
+    // The loaded picture moves aside rather than being copied.
+    if (!m_converted && m_loaded.isNull())
+        m_loaded = std::move(m_pixels);
+    m_pixels = std::move(converted);
+    m_converted = true;
+    fitToPicture();
+    update();
+}
+
+void PictureBox::restoreLoaded()
+{
+    if (!m_converted || m_loaded.isNull())
+        return;
+    m_pixels = std::move(m_loaded);
+    m_converted = false;
+    fitToPicture();
+    update();
+}
+
+const core::PixelStore &PictureBox::loadedPixels() const
+{
+    return m_loaded.isNull() ? m_pixels : m_loaded;
 }
 
 void PictureBox::keepLoadedCopy()
@@ -50,30 +76,6 @@ void PictureBox::showLoaded(bool show)
         m_showingLoaded = show;
         update();
     }
-}
-
-void PictureBox::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() != Qt::Key_Space)
-        return QFrame::keyPressEvent(event);
-    if (!event->isAutoRepeat())
-        showLoaded(true);
-}
-
-void PictureBox::keyReleaseEvent(QKeyEvent *event)
-{
-    if (event->key() != Qt::Key_Space)
-        return QFrame::keyReleaseEvent(event);
-    if (!event->isAutoRepeat())
-        showLoaded(false);
-}
-
-// A release that goes to another window (a box that opens meanwhile) must not leave the
-// loaded picture on show.
-void PictureBox::focusOutEvent(QFocusEvent *event)
-{
-    showLoaded(false);
-    QFrame::focusOutEvent(event);
 }
 
 void PictureBox::fitToPicture()
@@ -106,7 +108,8 @@ void PictureBox::showProbe(QPoint at, QPoint global)
         QToolTip::hideText();
         return;
     }
-    QToolTip::showText(global, probeText(pixel, shown().pixel(pixel.x(), pixel.y())), this);
+    QToolTip::showText(global, probeText(pixel, shown().pixel(pixel.x(), pixel.y()), m_byteOrder),
+                       this);
 }
 
 void PictureBox::paintEvent(QPaintEvent *event)

@@ -22,6 +22,9 @@ inline const QString kConfirmTitle = QStringLiteral("確認");
 // Warnings for failures that would otherwise pass unnoticed.
 inline const QString kConversionFailed =
     QStringLiteral("メモリが足りないため、変換できませんでした。");
+inline const QString kCannotConvert = QStringLiteral("変換できませんでした。");
+inline const QString kSettingsNotSaved =
+    QStringLiteral("設定を保存できませんでした。この設定はプログラムを終了するまで使います。");
 inline const QString kCannotLoad = QStringLiteral("画像ファイルを読み込めませんでした。");
 inline const QString kCannotSave = QStringLiteral("ファイルを保存できませんでした。");
 inline const QString kNothingConverted =

@@ -19,9 +19,7 @@ bool CommonDialog::ShowSave()
 
 bool CommonDialog::show(FileDialogBackend::Mode mode)
 {
-    const auto chosen = m_chosenNext
-                            ? std::exchange(m_chosenNext, std::nullopt)
-                            : m_backend.run({mode, Filter, Flags, FileName, InitDir, m_owner});
+    const auto chosen = m_backend.run({mode, Filter, Flags, FileName, InitDir, m_owner});
     if (!chosen || chosen->isEmpty())
         return false;
     FileName = multiSelectionFileName(*chosen);

@@ -35,16 +35,11 @@ public:
     bool ShowOpen();
     bool ShowSave();
 
-    // The next Show returns these paths as if the user had chosen them, without a dialog: a
-    // drop on the window runs its command exactly as the command's dialog would.
-    void chooseNext(const QStringList &paths) { m_chosenNext = paths; }
-
 private:
     bool show(FileDialogBackend::Mode mode);
 
     FileDialogBackend &m_backend;
     QWidget *m_owner;
-    std::optional<QStringList> m_chosenNext;
 };
 
 // The FileName of a multi-selection: the folder (no trailing separator unless it is a root),

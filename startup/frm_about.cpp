@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSysInfo>
 
 namespace {
 
@@ -21,13 +22,28 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, QRect geom
 
 } // namespace
 
+QString frmAbout::systemName()
+{
+    // In full-width letters, as the text around it writes the name.
+    QString name = QSysInfo::productType() == u"windows" ? QStringLiteral("Windows")
+                   : QSysInfo::kernelType() == u"darwin" ? QStringLiteral("macOS")
+                   : QSysInfo::kernelType() == u"linux"  ? QStringLiteral("Linux")
+                                                         : QSysInfo::kernelType();
+    for (QChar &c : name)
+        if (c.unicode() > 0x20 && c.unicode() < 0x7F)
+            c = QChar(char16_t(c.unicode() + 0xFEE0));
+    return name;
+}
+
 QString frmAbout::descriptionText()
 {
+    // The screen the user works on is named for the system the program runs on; the pictures
+    // are Windows' formats (BMP) wherever they are converted.
     return QStringLiteral("アプリケーションの説明") + QString(96, QLatin1Char(' ')) +
            QStringLiteral("　Windowsの画像データを当社製コマンド入力LCD表示器用の画像データに"
                           "変換します。") +
-           QString(20, QLatin1Char(' ')) +
-           QStringLiteral("Ｗｉｎｄｏｗｓのデスクットップ画面はＳＶＧＡ以上、フルカラー"
+           QString(20, QLatin1Char(' ')) + systemName() +
+           QStringLiteral("のデスクットップ画面はＳＶＧＡ以上、フルカラー"
                           "（２４ｂｉｔ）表示にてご使用ください。");
 }
 

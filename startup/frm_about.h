@@ -18,6 +18,8 @@ public:
 
     // The texts as written, blanks included; the labels break them at the runs of blanks.
     static QString descriptionText();
+    // The system the program runs on, in full-width letters: "Ｗｉｎｄｏｗｓ", "Ｌｉｎｕｘ".
+    static QString systemName();
     static QString warningText();
 
     QLabel *picIcon = nullptr;

@@ -2,6 +2,7 @@
 // with a scripted file dialog and real files: what the user sees (caption, labels, canvas,
 // messages) and what lands on the disk.
 #include "core/texts.h"
+#include "main_window/firmware_settings.h"
 #include "main_window/form1.h"
 #include "platform/common_dialog.h"
 #include "startup/module1.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
@@ -64,12 +66,15 @@ class tst_MainWindow : public QObject
     // Runs "entry" and "entry:name+name" steps; "entry:" cancels the entry's dialog. "no"
     // answers the questions that follow, "drop:name+name" drops files on the window,
     // "given:name" opens a picture given to the program, "space" and "release" press and
-    // release Space, "@folder" checks where the last dialog opened.
+    // release Space, "away" takes the focus off the canvas, "@folder" checks where the last
+    // dialog opened.
     void runScript(const QString &script)
     {
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             if (step == u"no")
                 m_fakes.messageBox.yes = false;
+            if (step == u"away") // as opening and closing the menus by keyboard leaves it
+                form().menuBar()->setFocus();
             if (step == u"space" || step == u"release")
                 QTest::keyEvent(step == u"space" ? QTest::Press : QTest::Release,
                                 form().focusWidget(), Qt::Key_Space);
@@ -145,11 +150,9 @@ class tst_MainWindow : public QObject
         const QString caption = m_form->windowTitle().mid(m_form->BaseCaption.size());
         const QString source = caption.size() > 2 ? caption.mid(1).chopped(1) : QString();
         // As on the screen, with whatever lies over the canvas.
-        const QImage canvas =
-            m_form->centralWidget()
-                ->grab(m_form->Picture1->contentsRect().translated(m_form->Picture1->pos()))
-                .toImage()
-                .convertToFormat(QImage::Format_RGB32);
+        const QImage canvas = m_form->Picture1->grab(m_form->Picture1->contentsRect())
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
         if (const auto loaded = core::loadPicture(source))
             shows = canvas == testing::imageOf(loaded.value())                       ? "loaded"
@@ -193,6 +196,58 @@ private slots:
     {
         m_form.reset();
         m_dir.reset();
+        QFile::remove(main_window::settingsFilePath());
+    }
+
+    // With the panel's settings in the settings file, 変換 and the BIN save give the command
+    // line's bytes for the same options, the canvas shows what those bytes show, and Space the
+    // picture as loaded.
+    void settingsGiveTheCommandLinesBytes_data()
+    {
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("options");
+        QTest::newRow("panel, bands, error diffusion, high byte first")
+            << "panel=16x12 background=FF8000 dither=fs byte_order=be"
+            << "--fit 16x12 --background ff8000 --dither fs --byte-order be";
+        QTest::newRow("turned, covered, ordered")
+            << "rotate=90 panel=10x20 fit_mode=cover dither=ordered"
+            << "--rotate 90 --fit 10x20 --fit-mode cover --dither ordered";
+        QTest::newRow("transparency blended and keyed")
+            << "alpha=blend background=102030 colour_key=FF00FF"
+            << "--alpha blend --background 102030 --colour-key ff00ff";
+    }
+
+    void settingsGiveTheCommandLinesBytes()
+    {
+        QFETCH(QString, settings);
+        QFETCH(QString, options);
+        QVERIFY(QDir().mkpath(QFileInfo(main_window::settingsFilePath()).path()));
+        QByteArray file = "[firmware]\n";
+        for (const QString &pair : settings.split(u' '))
+            file += pair.toUtf8() + '\n';
+        QVERIFY(testing::writeAll(main_window::settingsFilePath(), file));
+        m_form = std::make_unique<Form1>(m_fakes.services(), m_module1);
+        m_form->show();
+
+        QImage picture = testing::patternPicture(37, 23, QImage::Format_ARGB32);
+        for (int x = 0; x < 37; ++x)
+            picture.setPixel(x, 5, qRgba(x * 7, 200, 90, x * 7));
+        QVERIFY(picture.save(path("p.png")));
+        runScript("mnuopn:p.png mnucnv mnuasav:p.BIN mnussav:shown.BMP");
+        const QByteArray bin = testing::readAll(path("p.BIN"));
+        const testing::Run run = testing::runConvert(
+            options.split(u' ') + QStringList{"--preview", "cli.bmp", "-o", "cli.BIN", "p.png"},
+            m_dir->path());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(bin, testing::readAll(path("cli.BIN")));
+        QCOMPARE(testing::readAll(path("shown.BMP")), testing::readAll(path("cli.bmp")));
+        const QSize size(m_module1.ImgW, m_module1.ImgH);
+        const auto order = options.contains(u"be") ? core::ByteOrder::Big : core::ByteOrder::Little;
+        QCOMPARE(testing::imageOf(core::pictureOfBin(
+                     {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},
+                     size, order)),
+                 testing::imageOf(form().Picture1->pixels()));
+        QVERIFY(form().lblSettings->text().startsWith(QStringLiteral("設定: ")));
     }
 
     // The file commands, each case a script and what the user finds after it (see the cases).
