@@ -62,7 +62,9 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     panelRow->addWidget(m_width);
     panelRow->addWidget(new QLabel(QStringLiteral("高さ"), this));
     panelRow->addWidget(m_height);
-    form->addRow(QStringLiteral("パネルの大きさ(&P):"), panelRow);
+    auto *panelLabel = new QLabel(QStringLiteral("パネルの大きさ(&P):"), this);
+    panelLabel->setBuddy(m_panel);
+    form->addRow(panelLabel, panelRow);
     connect(m_panel, &QComboBox::currentIndexChanged, this, &SettingsDialog::panelChosen);
 
     m_fitMode = choices(this, {QStringLiteral("画像全体を収める（contain）"),
@@ -100,6 +102,7 @@ SettingsDialog::SettingsDialog(QWidget *parent)
             [this] { setRecipe({}); });
 
     auto *layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(new QLabel(QStringLiteral("変換とＢＩＮファイル保存、自動処理に使う設定です。"
                                                 "すべて標準のときは、画像をそのまま変換します。"),
                                  this));
