@@ -92,7 +92,7 @@ public:
         : m_name(std::move(name))
     {
         m_node.name = m_name.constData();
-        const SignalsHeldBack held;
+        [[maybe_unused]] const SignalsHeldBack held;
         lockNames();
         m_node.next = g_firstName;
         if (g_firstName)
@@ -103,7 +103,7 @@ public:
 
     ~ListedName()
     {
-        const SignalsHeldBack held;
+        [[maybe_unused]] const SignalsHeldBack held;
         lockNames();
         if (m_node.previous)
             m_node.previous->next = m_node.next;
