@@ -48,7 +48,7 @@ core::Expected<QByteArray> readStandardInput()
     return bytes;
 }
 
-core::Expected<core::PixelStore> decodeStandardInput()
+core::Expected<core::PixelStore> decodeStandardInput(const core::LoadOptions &load)
 {
     const auto bytes = readStandardInput();
     if (!bytes)
@@ -56,7 +56,7 @@ core::Expected<core::PixelStore> decodeStandardInput()
     if (bytes.value().isEmpty())
         return core::Error{core::Error::Kind::CannotRead, standardInput(),
                            Texts::tr("nothing came in")};
-    return core::decodePicture(bytes.value(), standardInput());
+    return core::decodePicture(bytes.value(), standardInput(), load);
 }
 
 core::Expected<void> writeStandardOutput(std::span<const std::uint8_t> bin)
@@ -162,23 +162,34 @@ QString runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     if (options.fromBin)
         return showBin(job, name, *options.fromBin, options);
 
-    auto loaded =
-        job.source == kStandardStream ? decodeStandardInput() : core::loadPicture(job.source);
+    // The size --max-size judges is the picture's after --rotate and --fit, known from its
+    // header, so a picture too large costs no decoding. --fit lets a decoder deliver the
+    // picture smaller, towards the box as it stands before --rotate turns the picture.
+    const bool across = options.rotation % 180 != 0;
+    core::LoadOptions load;
+    QString tooLarge;
+    if (const std::optional<QSize> limit = options.maxSize)
+        load.checkSize = [&, limit](QSize upright) {
+            const QSize size = options.fit ? *options.fit : across ? upright.transposed() : upright;
+            if (size.width() > limit->width() || size.height() > limit->height())
+                tooLarge = Texts::tr("%1: too large: the picture is %2 x %3 pixels, --max-size "
+                                     "allows %4 x %5")
+                               .arg(name)
+                               .arg(size.width())
+                               .arg(size.height())
+                               .arg(limit->width())
+                               .arg(limit->height());
+            return tooLarge;
+        };
+    if (options.fit)
+        load.shrinkFor = across ? options.fit->transposed() : *options.fit;
+    auto loaded = job.source == kStandardStream ? decodeStandardInput(load)
+                                                : core::loadPicture(job.source, load);
     if (!loaded)
-        return loaded.error().toString();
+        return tooLarge.isEmpty() ? loaded.error().toString() : tooLarge;
     core::PixelStore &picture = loaded.value();
     if (const QString failed = shape(picture, name, options); !failed.isEmpty())
         return failed;
-
-    if (const auto limit = options.maxSize;
-        limit && (picture.width() > limit->width() || picture.height() > limit->height()))
-        return Texts::tr("%1: too large: the picture is %2 x %3 pixels, --max-size allows "
-                         "%4 x %5")
-            .arg(name)
-            .arg(picture.width())
-            .arg(picture.height())
-            .arg(limit->width())
-            .arg(limit->height());
 
     const auto bytes =
         core::binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
