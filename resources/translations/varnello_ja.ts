@@ -342,6 +342,10 @@ shown.bmpはphoto.BINを表示ユニットが表示したときの画像です�
         <translation>圧縮方式%1のBMPには対応していません</translation>
     </message>
     <message>
+        <source>the BMP has no palette: its pixel data starts at byte %1, where the palette belongs</source>
+        <translation>BMPにパレットがありません: パレットのあるべき%1バイト目から画素データが始まっています</translation>
+    </message>
+    <message>
         <source>a BMP of 64 bits a pixel is not supported</source>
         <translation>1画素64ビットのBMPには対応していません</translation>
     </message>
