@@ -162,6 +162,9 @@ QString runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     if (options.fromBin)
         return showBin(job, name, *options.fromBin, options);
 
+    // A worker's pictures take over one another's memory, which the system would otherwise
+    // clear for each of them.
+    static thread_local core::PixelStore::Recycling recycling;
     // The size --max-size judges is the picture's after --rotate and --fit, known from its
     // header, so a picture too large costs no decoding. --fit lets a decoder deliver the
     // picture smaller, towards the box as it stands before --rotate turns the picture.
