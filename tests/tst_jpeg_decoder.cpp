@@ -25,7 +25,8 @@ QSize sizeOf(const QString &text)
 }
 
 // A recipe's words: WxH; 444, 422, 420, grey, rgb (4:4:4 without YCbCr), cmyk or ycck;
-// progressive, arithmetic, restart; app1=HEX, a segment's data; then changes to the file made:
+// progressive, arithmetic, restart; flat=ROW (black from there on); app1=HEX, a segment's data;
+// then changes to the file made:
 // claim=WxH, precision=N, sof=XX (hex), zero (the scan data zeroed), flip (three bytes of it
 // changed), cut=N (percent kept), eoi (an end marker appended), trailer (the file appended).
 QByteArray makeJpeg(const QString &recipe)
@@ -64,7 +65,7 @@ QByteArray makeJpeg(const QString &recipe)
     for (JSAMPROW line = row.data(); c.next_scanline < c.image_height;) {
         const int y = int(c.next_scanline);
         for (int x = 0; x < picture.width(); ++x) {
-            const QRgb p = picture.pixel(x, y);
+            const QRgb p = y < has.value("flat", "65536").toInt() ? picture.pixel(x, y) : 0;
             const int channels[] = {qRed(p), qGreen(p), qBlue(p), (x * 29 + y * 13) & 0xFF};
             std::copy_n(channels, c.input_components, row.begin() + x * c.input_components);
         }

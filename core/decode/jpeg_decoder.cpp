@@ -58,17 +58,40 @@ void onMessage(j_common_ptr info, int level)
         stop(info);
 }
 
+// Arithmetic coding lets a scan's data stop where only zeros would follow (an encoder leaves
+// out the zero bytes it would end with), and libjpeg-turbo decodes the rest of the scan from
+// zeros without a word: for a flat band at the bottom of a picture that is right, for a header
+// that claims a huge picture it is a huge flat one, at the cost of decoding it. So data that
+// stops with more than 16 megapixels still to go is taken for what the Huffman decoder would
+// call a premature end of the data. Called by the library before each row of blocks.
+void onProgress(j_common_ptr common)
+{
+    constexpr std::int64_t kMaxPixelsAfterData = std::int64_t(16) << 20;
+    const auto *info = reinterpret_cast<j_decompress_ptr>(common);
+    const int marker = info->unread_marker;
+    if (!info->arith_code || marker == 0 || (marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7))
+        return;
+    const std::int64_t rowsToGo =
+        std::int64_t(info->total_iMCU_rows -
+                     std::min(info->input_iMCU_row, info->total_iMCU_rows)) *
+        info->max_v_samp_factor * DCTSIZE;
+    if (rowsToGo * info->image_width > kMaxPixelsAfterData)
+        WARNMS(common, JWRN_HIT_MARKER);
+}
+
 // The library's state for one file, given back however the decoding ends.
 struct Session
 {
     jpeg_decompress_struct info{};
     ErrorManager errors{};
+    jpeg_progress_mgr progress{};
 
     Session()
     {
         info.err = jpeg_std_error(&errors.library);
         errors.library.error_exit = stop;
         errors.library.emit_message = onMessage;
+        progress.progress_monitor = onProgress;
     }
     ~Session() { jpeg_destroy_decompress(&info); }
     Session(const Session &) = delete;
@@ -241,6 +264,7 @@ Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
     jpeg_decompress_struct &info = session.info;
     if (!guarded(session, [&] {
             jpeg_create_decompress(&info);
+            info.progress = &session.progress;
             // Progressive files need coefficients for the whole picture; past this the library
             // refuses instead of allocating them.
             info.mem->max_memory_to_use = long(kDecoderAllocationLimitMiB) << 20;
