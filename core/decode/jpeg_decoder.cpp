@@ -229,13 +229,8 @@ bool decodeRows(jpeg_decompress_struct &info, Orientation turn, PixelStore &stri
     return true;
 }
 
-} // namespace
-
-bool isJpeg(const QByteArray &bytes)
-{
-    return bytes.startsWith("\xFF\xD8");
-}
-
+// The EXIF orientation (1 to 8) of a JPEG stream, from its first APP1 segment of EXIF data
+// before the scans; 0 when it has none.
 int jpegOrientation(std::span<const std::uint8_t> jpeg)
 {
     // The segments before the first scan: a marker, a length that counts itself, the data.
@@ -255,6 +250,13 @@ int jpegOrientation(std::span<const std::uint8_t> jpeg)
         at += 2 + length;
     }
     return 0;
+}
+
+} // namespace
+
+bool isJpeg(const QByteArray &bytes)
+{
+    return bytes.startsWith("\xFF\xD8");
 }
 
 Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,

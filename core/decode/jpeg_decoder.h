@@ -7,8 +7,6 @@
 
 #include "core/decode/picture_loader.h"
 
-#include <span>
-
 namespace core {
 
 // True for bytes that start as a JPEG stream does, with a start-of-image marker.
@@ -18,9 +16,5 @@ bool isJpeg(const QByteArray &bytes);
 // OutOfMemory. `options.checkSize` is asked with the picture's whole upright size.
 Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
                                 const LoadOptions &options = {});
-
-// The EXIF orientation (1 to 8) of a JPEG stream, from its first APP1 segment of EXIF data
-// before the scans; 0 when it has none.
-int jpegOrientation(std::span<const std::uint8_t> jpeg);
 
 } // namespace core
