@@ -18,7 +18,10 @@ namespace core {
 
 QString sizeRefusal(std::int64_t width, std::int64_t height)
 {
-    if (width * height <= kMaxPicturePixels)
+    // Counted as the pixel store holds them, each row in whole lines of its alignment: a
+    // picture one pixel wide takes sixteen.
+    constexpr std::int64_t perLine = PixelStore::kRowAlignment / 4;
+    if ((width + perLine - 1) / perLine * perLine * height <= kMaxPicturePixels)
         return {};
     return Texts::tr("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
 }
