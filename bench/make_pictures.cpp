@@ -1,9 +1,12 @@
 // Makes numbered pictures for the speed script: bench_make_pictures FOLDER COUNT WIDTH HEIGHT
-// FORMAT. Smooth shading with fine grain, so that a JPEG of it costs what a photo costs to
-// decode; the same pictures every time.
+// FORMAT, one of jpg, bmp and turned.jpg (a JPEG with the EXIF orientation 6, to be turned a
+// quarter clockwise). Smooth shading with fine grain, so that a JPEG of it costs what a photo
+// costs to decode; the same pictures every time.
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <algorithm>
@@ -38,7 +41,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 6) {
-        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp\n", stderr);
+        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp|turned.jpg\n",
+                   stderr);
         return 2;
     }
     const QDir folder(args[1]);
@@ -47,14 +51,25 @@ int main(int argc, char *argv[])
     const int height = args[4].toInt();
     const QString format = args[5];
     if (!folder.exists() || count < 1 || width < 1 || height < 1 ||
-        (format != u"jpg" && format != u"bmp")) {
+        (format != u"jpg" && format != u"bmp" && format != u"turned.jpg")) {
         std::fputs("bench_make_pictures: bad arguments\n", stderr);
         return 2;
     }
     for (int i = 0; i < count; ++i) {
         const QString path =
             folder.filePath(QStringLiteral("pic%1.%2").arg(i, 3, 10, QLatin1Char('0')).arg(format));
-        if (!picture(width, height, unsigned(i + 1)).save(path, nullptr, 90)) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        picture(width, height, unsigned(i + 1))
+            .save(&buffer, format == u"bmp" ? "BMP" : "JPEG", 90);
+        // An APP1 segment of EXIF data right after the start marker: IFD0 holding only the
+        // orientation, little-endian.
+        if (format == u"turned.jpg")
+            bytes.insert(2, QByteArray::fromHex("ffe1002245786966000049492a000800000001001201"
+                                                "0300010000000600000000000000"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
             std::fprintf(stderr, "bench_make_pictures: cannot write %s\n", qPrintable(path));
             return 1;
         }

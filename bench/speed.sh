@@ -2,11 +2,15 @@
 # Times varnello-convert on 200 JPEG pictures of 640 x 480 (and 8 of 1920 x 1080), in one run
 # on one machine: with all cores, with one, against the decode alone in one process, and
 # against ffmpeg, when it is installed, as a per-file loop and as one process. Also checks
-# on BMP files whether ffmpeg's output can be made to agree with ours bit for bit. Last, the
-# firmware options (dithering, fitting) against plain conversion, on the 200 pictures and on
-# 8 photos of 12 megapixels.
+# on BMP files whether ffmpeg's output can be made to agree with ours bit for bit. Then
+# --jobs 1 against a minimal TurboJPEG loop that decodes, converts and writes the same files;
+# shrinking while loading (--fit) and refusing from the header (--max-size) on 8 photos of 12
+# megapixels; the peak memory of decoding one photo, plain and turned by its EXIF orientation.
+# Last, the firmware options (dithering, fitting) against plain conversion, on the 200
+# pictures and on the 8 photos.
 #
-#   bench/speed.sh [BUILD_FOLDER]     (default: build; needs bench_make_pictures, bench_decode)
+#   bench/speed.sh [BUILD_FOLDER]     (default: build; needs bench_make_pictures, bench_decode,
+#                                      bench_turbojpeg)
 #
 # The pictures and outputs go into BUILD_FOLDER/speed, on the disk the build is on: writing
 # the files is part of the cost, so a RAM disk would flatter every row alike.
@@ -14,26 +18,30 @@ set -euo pipefail
 
 build=$(realpath "${1:-build}")
 bin=$build/bin
-for tool in varnello-convert bench_make_pictures bench_decode; do
+for tool in varnello-convert bench_make_pictures bench_decode bench_turbojpeg; do
     [ -x "$bin/$tool" ] || { echo "speed.sh: $bin/$tool is missing; build first" >&2; exit 2; }
 done
 work=$build/speed
 rm -rf "$work"
-mkdir -p "$work"/{vga,hd,photo,bmp,out,ffout}
+mkdir -p "$work"/{vga,hd,photo,turned,tiny,bmp,out,ffout}
 "$bin/bench_make_pictures" "$work/vga" 200 640 480 jpg
 "$bin/bench_make_pictures" "$work/hd" 8 1920 1080 jpg
 "$bin/bench_make_pictures" "$work/photo" 8 4000 3000 jpg
+"$bin/bench_make_pictures" "$work/turned" 1 4000 3000 turned.jpg
+"$bin/bench_make_pictures" "$work/tiny" 1 16 16 jpg
 "$bin/bench_make_pictures" "$work/bmp" 5 640 480 bmp
 
 runs=${RUNS:-5}
 
 # The fastest of $runs runs of a command, as "WALL CPU" in milliseconds (CPU: user + system,
-# all threads); outputs are cleared before each run. On a machine that others share, the CPU
-# time shows what a run costs even when its wall time had to wait for a core.
+# all threads); outputs are cleared, and what is left to write back to the disk written, before
+# each run. On a machine that others share, the CPU time shows what a run costs even when its
+# wall time had to wait for a core.
 fastest() {
     local best=0 cpu=0 real user sys wall
     for ((i = 0; i < runs; i++)); do
         rm -rf "$work"/out/* "$work"/ffout/*
+        sync
         read -r real user sys < <({ TIMEFORMAT='%R %U %S'; time "$@" >/dev/null 2>&1; } 2>&1)
         wall=$(awk -v r="$real" 'BEGIN { printf "%d", r * 1000 }')
         if ((best == 0 || wall < best)); then
@@ -91,6 +99,49 @@ for set in vga hd; do
         echo "  ffmpeg loop / varnello-convert: $(ratio "$ffloop" "$all")" \
             "  ffmpeg one process / varnello-convert: $(ratio "$ffsingle" "$all")"
     fi
+done
+
+echo
+echo "One job against a minimal TurboJPEG loop over the same files (decode, convert, write):"
+# Run by turns, so that what else the machine does falls on both alike.
+faster() { if [ -z "$1" ] || ((${2%% *} < ${1%% *})); then echo "$2"; else echo "$1"; fi; }
+for set in vga photo; do
+    files=("$work/$set"/pic*.jpg)
+    saved=$runs yardstick="" one=""
+    runs=1
+    for ((k = 0; k < saved; k++)); do
+        yardstick=$(faster "$yardstick" "$(fastest "$bin/bench_turbojpeg" "$work/out" "${files[@]}")")
+        one=$(faster "$one" "$(fastest "$bin/varnello-convert" -q --jobs 1 -o "$work/out" "${files[@]}")")
+    done
+    runs=$saved
+    row "${#files[@]} of $set size, TurboJPEG loop" "$yardstick"
+    row "  varnello-convert --jobs 1" "$one"
+    echo "    / TurboJPEG loop: $(ratio "$one" "$yardstick")"
+done
+
+echo
+echo "Shrinking while loading and refusing from the header, one job, 8 photos of 12 megapixels:"
+files=("$work/photo"/pic*.jpg)
+plain=$(fastest "$bin/varnello-convert" -q --jobs 1 -o "$work/out" "${files[@]}")
+row "plain" "$plain"
+for options in "--fit 320x240" "--max-size 320x240"; do
+    # shellcheck disable=SC2086 # the options are words to split
+    took=$(fastest "$bin/varnello-convert" -q --jobs 1 $options -o "$work/out" "${files[@]}")
+    row "  $options" "$took"
+    echo "    / plain: $(ratio "$took" "$plain")"
+done
+
+echo
+echo "Peak memory of decoding one picture (bench_decode, maximum resident set):"
+peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | awk '/Maximum resident/ { print $6 }'; }
+tiny=$(peak "$bin/bench_decode" "$work/tiny/pic000.jpg")
+echo "  16 x 16 pixels: $tiny KiB, the rest measured above it"
+for photo in "$work/photo/pic000.jpg" "$work/turned/pic000.turned.jpg"; do
+    # 4000 x 3000 pixels of 4 bytes, in rows of 4000 words.
+    extra=$(($(peak "$bin/bench_decode" "$photo") - tiny))
+    echo "  $(basename "$photo"), 12 megapixels: $extra KiB;" \
+        "the pixel store $((48000000 / 1024)) KiB, the file $(($(stat -c %s "$photo") / 1024)) KiB;" \
+        "$(awk -v e="$extra" 'BEGIN { printf "%.3f", e * 1024 / 48000000 }') x the store"
 done
 
 echo

@@ -260,6 +260,9 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
         outcome.error = job.refusal;
         return outcome;
     }
+    // A worker's pictures take over one another's memory, which the system would otherwise
+    // clear for each of them.
+    static thread_local core::PixelStore::Recycling recycling;
     Converter converter(job, options, bin, outcome);
     const QString name = converter.name();
     if (options.fromBin) {

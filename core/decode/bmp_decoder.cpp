@@ -62,6 +62,40 @@ struct Channel
     }
 };
 
+// Where the header fields lie, in bytes from the file's start: the file header, then the info
+// header, whose length is its first field and names its version. OS/2 1.x info headers (12
+// bytes) have 16-bit sizes in places of their own; the fields from the compression on are in
+// Windows headers of 40 bytes and more.
+namespace field {
+constexpr std::int64_t kPixelOffset = 10; // where the pixel data starts
+constexpr std::int64_t kInfoHeader = 14;  // the info header's length, its first field
+constexpr std::int64_t kWidth = 18;
+constexpr std::int64_t kHeight = 22; // negative for rows from the top
+constexpr std::int64_t kBitCount = 28;
+constexpr std::int64_t kCompression = 30;
+constexpr std::int64_t kColoursUsed = 46; // the palette's length; 0 for all the bits allow
+constexpr std::int64_t kMasks = 54;       // red, green, blue, in info headers of 52 bytes on
+constexpr std::int64_t kOs2Width = 18;
+constexpr std::int64_t kOs2Height = 20;
+constexpr std::int64_t kOs2BitCount = 24;
+} // namespace field
+
+// The header's fields as the file gives them.
+struct Header
+{
+    std::uint32_t infoSize = 0;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    int bits = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t coloursUsed = 0;
+    std::int64_t dataOffset = 0;
+
+    std::int64_t infoEnd() const { return field::kInfoHeader + std::int64_t(infoSize); }
+    bool os2() const { return infoSize == 12; }
+    bool os2v2() const { return infoSize == 16 || infoSize == 64; }
+};
+
 struct Layout
 {
     std::int64_t width = 0;
@@ -70,6 +104,7 @@ struct Layout
     int bits = 0;
     Coding coding = Coding::Plain;
     std::int64_t dataOffset = 0;
+    std::int64_t masksEnd = 0;            // where the palette starts
     std::array<std::uint32_t, 3> masks{}; // red, green, blue
     std::array<std::uint32_t, 256> palette{};
 };
@@ -103,6 +138,16 @@ QString endsEarly(std::int64_t size, std::int64_t needed)
         .arg(needed);
 }
 
+QString headerCut()
+{
+    return Texts::tr("the file ends inside its BMP header");
+}
+
+QString startsInHeader()
+{
+    return Texts::tr("the picture data of the BMP starts inside its header");
+}
+
 QString maskName(std::size_t channel)
 {
     static const char *const names[] = {QT_TRANSLATE_NOOP("core", "red"),
@@ -111,94 +156,96 @@ QString maskName(std::size_t channel)
     return Texts::tr(names[channel]);
 }
 
-// The header, checked far enough that decoding it can no longer fail but for memory. A file
-// that wraps a JPEG or PNG picture comes back as that picture's bytes instead.
-Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPicture &wrapped)
+// The fields of a header of a length this program knows, all inside the file.
+Expected<Header> readHeader(const QByteArray &file, const QString &name)
 {
     const std::int64_t size = file.size();
-    const QString headerCut = Texts::tr("the file ends inside its BMP header");
-    if (size < 18)
-        return refusal(name, headerCut);
+    if (size < field::kInfoHeader + 4)
+        return refusal(name, headerCut());
     const Reader in(file);
-    const std::uint32_t headerSize = in.u32(14);
+    Header header;
+    header.infoSize = in.u32(field::kInfoHeader);
     // 12: OS/2 1.x; 16 and 64: OS/2 2.x; the others Windows' successive versions.
     static constexpr std::uint32_t known[] = {12, 16, 40, 52, 56, 64, 108, 124};
-    if (std::find(std::begin(known), std::end(known), headerSize) == std::end(known))
+    if (std::find(std::begin(known), std::end(known), header.infoSize) == std::end(known))
         return refusal(name, Texts::tr("a BMP info header of %1 bytes is not a layout this "
                                        "program knows")
-                                 .arg(headerSize));
-    const std::int64_t headerEnd = 14 + std::int64_t(headerSize);
-    if (size < headerEnd)
-        return refusal(name, headerCut);
+                                 .arg(header.infoSize));
+    if (size < header.infoEnd())
+        return refusal(name, headerCut());
 
-    Layout layout;
-    const bool os2 = headerSize == 12;
-    const bool os2v2 = headerSize == 16 || headerSize == 64;
-    std::int64_t height = 0;
-    std::uint32_t compression = 0;
-    std::uint32_t coloursUsed = 0;
-    if (os2) {
-        layout.width = in.u16(18);
-        height = in.u16(20);
-        layout.bits = int(in.u16(24));
-    } else {
-        layout.width = std::int32_t(in.u32(18));
-        height = std::int32_t(in.u32(22));
-        layout.bits = int(in.u16(28));
-        if (headerSize >= 40) {
-            compression = in.u32(30);
-            coloursUsed = in.u32(46);
-        }
+    header.dataOffset = in.u32(field::kPixelOffset);
+    if (header.os2()) {
+        header.width = in.u16(field::kOs2Width);
+        header.height = in.u16(field::kOs2Height);
+        header.bits = int(in.u16(field::kOs2BitCount));
+        return header;
     }
-    layout.rows = height < 0 ? -height : height;
-    layout.topDown = height < 0;
-    layout.dataOffset = in.u32(10);
+    header.width = std::int32_t(in.u32(field::kWidth));
+    header.height = std::int32_t(in.u32(field::kHeight));
+    header.bits = int(in.u16(field::kBitCount));
+    if (header.infoSize >= 40) {
+        header.compression = in.u32(field::kCompression);
+        header.coloursUsed = in.u32(field::kColoursUsed);
+    }
+    return header;
+}
 
-    // The compression codes 3 and 4 mean other things to OS/2 than to Windows.
-    std::int64_t masksEnd = headerEnd;
-    switch (compression) {
+// The coding that the compression field names (the codes 3 and 4 mean other things to OS/2
+// than to Windows) and where the masks that follow some headers end. A wrapped JPEG or PNG
+// picture comes back in `wrapped`, with the layout's coding left as it was.
+Expected<void> readCoding(const QByteArray &file, const QString &name, const Header &header,
+                          Layout &layout, BmpPicture &wrapped)
+{
+    const std::int64_t infoEnd = header.infoEnd();
+    layout.masksEnd = infoEnd;
+    switch (header.compression) {
     case 0:
-        break;
+        return {};
     case 1:
         layout.coding = Coding::Rle8;
-        break;
+        return {};
     case 2:
         layout.coding = Coding::Rle4;
-        break;
+        return {};
     case 3:
-        if (os2v2)
+        if (header.os2v2())
             return refusal(name, Texts::tr("an OS/2 Huffman-coded BMP is not supported"));
         layout.coding = Coding::Fields;
-        masksEnd = headerSize == 40 ? headerEnd + 12 : headerEnd;
-        break;
+        layout.masksEnd = header.infoSize == 40 ? infoEnd + 12 : infoEnd;
+        return {};
     case 4:
-        if (os2v2) {
+        if (header.os2v2()) {
             layout.coding = Coding::Rle24;
-            break;
+            return {};
         }
         [[fallthrough]];
     case 5:
-        if (layout.dataOffset < headerEnd)
-            return refusal(name, Texts::tr("the picture data of the BMP starts inside its "
-                                           "header"));
-        if (layout.dataOffset >= size)
-            return refusal(name, endsEarly(size, layout.dataOffset + 1));
-        wrapped.embedded = file.mid(qsizetype(layout.dataOffset));
-        wrapped.embeddedFormat = compression == 4 ? "jpeg" : "png";
-        return layout;
+        if (header.dataOffset < infoEnd)
+            return refusal(name, startsInHeader());
+        if (header.dataOffset >= file.size())
+            return refusal(name, endsEarly(file.size(), header.dataOffset + 1));
+        wrapped.embedded = file.mid(qsizetype(header.dataOffset));
+        wrapped.embeddedFormat = header.compression == 4 ? "jpeg" : "png";
+        return {};
     case 6:
         layout.coding = Coding::Fields;
-        masksEnd = headerSize == 40 ? headerEnd + 16 : headerEnd;
-        break;
+        layout.masksEnd = header.infoSize == 40 ? infoEnd + 16 : infoEnd;
+        return {};
     case 11:
     case 12:
     case 13:
         return refusal(name, Texts::tr("a BMP with CMYK colours is not supported"));
     default:
         return refusal(
-            name, Texts::tr("a BMP with compression method %1 is not supported").arg(compression));
+            name,
+            Texts::tr("a BMP with compression method %1 is not supported").arg(header.compression));
     }
+}
 
+// Whether the bits a pixel, the coding and the size make a picture this decoder can read.
+Expected<void> checkPixels(const QString &name, const Header &header, const Layout &layout)
+{
     const int bits = layout.bits;
     const bool plainBits =
         bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -217,59 +264,104 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
                                        "a pixel")
                                  .arg(bits));
     if (layout.width <= 0 || layout.rows == 0)
-        return refusal(
-            name,
-            Texts::tr("a BMP of %1 x %2 pixels holds no picture").arg(layout.width).arg(height));
+        return refusal(name, Texts::tr("a BMP of %1 x %2 pixels holds no picture")
+                                 .arg(layout.width)
+                                 .arg(header.height));
     if (layout.topDown && layout.coding != Coding::Plain && layout.coding != Coding::Fields)
         return refusal(name, Texts::tr("a BMP with rows from the top cannot be run-length "
                                        "coded"));
     if (const QString tooLarge = sizeRefusal(layout.width, layout.rows); !tooLarge.isEmpty())
         return refusal(name, tooLarge);
+    return {};
+}
 
-    if (size < masksEnd)
-        return refusal(name, headerCut);
-    if (layout.dataOffset < headerEnd)
-        return refusal(name, Texts::tr("the picture data of the BMP starts inside its "
-                                       "header"));
+// The channel masks: after the header or inside it, or the defaults for 16 and 32 bits.
+Expected<void> readMasks(const QByteArray &file, const QString &name, const Header &header,
+                         Layout &layout)
+{
+    if (layout.coding != Coding::Fields) {
+        if (layout.bits == 16)
+            layout.masks = {0x7C00, 0x03E0, 0x001F};
+        else if (layout.bits == 32)
+            layout.masks = {0xFF0000, 0xFF00, 0xFF};
+        return {};
+    }
+    const Reader in(file);
+    const std::int64_t first =
+        layout.masksEnd == header.infoEnd() ? field::kMasks : header.infoEnd();
+    for (std::size_t c = 0; c < 3; ++c) {
+        const std::uint32_t mask = in.u32(first + 4 * std::int64_t(c));
+        const std::uint32_t run = mask >> std::countr_zero(mask | 0x80000000u);
+        if ((run & (run + 1)) != 0)
+            return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) is not one run of bits")
+                                     .arg(maskName(c))
+                                     .arg(mask, 0, 16));
+        if (layout.bits == 16 && mask > 0xFFFF)
+            return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) reaches past the 16 "
+                                           "bits of a pixel")
+                                     .arg(maskName(c))
+                                     .arg(mask, 0, 16));
+        layout.masks[c] = mask;
+    }
+    return {};
+}
+
+// Only as many colours as lie between the header and the pixels: OS/2 files especially give
+// no count. Indexes past the palette's end are black. A palette with no room at all is
+// refused: every pixel would be black, which is the file's mistake, not its picture.
+Expected<void> readPalette(const QByteArray &file, const QString &name, const Header &header,
+                           Layout &layout)
+{
+    layout.palette.fill(kBlack);
+    if (layout.bits > 8)
+        return {};
+    const std::int64_t entrySize = header.os2() ? 3 : 4;
+    std::int64_t count = std::int64_t(1) << layout.bits;
+    if (header.coloursUsed != 0 && header.coloursUsed < count)
+        count = header.coloursUsed;
+    count = std::min(count, (layout.dataOffset - layout.masksEnd) / entrySize);
+    if (count <= 0)
+        return refusal(name, Texts::tr("the BMP has no palette: its pixel data starts at byte "
+                                       "%1, where the palette belongs")
+                                 .arg(layout.dataOffset));
+    const auto *entry = reinterpret_cast<const Byte *>(file.constData()) + layout.masksEnd;
+    for (std::int64_t i = 0; i < count; ++i, entry += entrySize)
+        layout.palette[std::size_t(i)] = opaque(entry[2], entry[1], entry[0]);
+    return {};
+}
+
+// The header, checked far enough that decoding it can no longer fail but for memory. A file
+// that wraps a JPEG or PNG picture comes back as that picture's bytes instead.
+Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPicture &wrapped)
+{
+    const auto header = readHeader(file, name);
+    if (!header)
+        return header.error();
+    const Header &h = header.value();
+    Layout layout;
+    layout.width = h.width;
+    layout.rows = h.height < 0 ? -h.height : h.height;
+    layout.topDown = h.height < 0;
+    layout.bits = h.bits;
+    layout.dataOffset = h.dataOffset;
+    if (const auto coding = readCoding(file, name, h, layout, wrapped); !coding)
+        return coding.error();
+    if (!wrapped.embedded.isNull())
+        return layout;
+    if (const auto pixels = checkPixels(name, h, layout); !pixels)
+        return pixels.error();
+
+    const std::int64_t size = file.size();
+    if (size < layout.masksEnd)
+        return refusal(name, headerCut());
+    if (layout.dataOffset < h.infoEnd())
+        return refusal(name, startsInHeader());
     if (layout.dataOffset > size)
         return refusal(name, endsEarly(size, layout.dataOffset));
-
-    if (layout.coding == Coding::Fields) {
-        for (std::size_t c = 0; c < 3; ++c) {
-            const std::uint32_t mask =
-                in.u32(headerEnd == masksEnd ? 54 + 4 * std::int64_t(c) : headerEnd + 4 * c);
-            const std::uint32_t run = mask >> std::countr_zero(mask | 0x80000000u);
-            if ((run & (run + 1)) != 0)
-                return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) is not one "
-                                               "run of bits")
-                                         .arg(maskName(c))
-                                         .arg(mask, 0, 16));
-            if (bits == 16 && mask > 0xFFFF)
-                return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) reaches past "
-                                               "the 16 bits of a pixel")
-                                         .arg(maskName(c))
-                                         .arg(mask, 0, 16));
-            layout.masks[c] = mask;
-        }
-    } else if (bits == 16) {
-        layout.masks = {0x7C00, 0x03E0, 0x001F};
-    } else if (bits == 32) {
-        layout.masks = {0xFF0000, 0xFF00, 0xFF};
-    }
-
-    // Only as many colours as lie between the header and the pixels: OS/2 files especially
-    // give no count. Indexes past the palette's end are black.
-    layout.palette.fill(kBlack);
-    if (bits <= 8) {
-        const std::int64_t entrySize = os2 ? 3 : 4;
-        std::int64_t count = std::int64_t(1) << bits;
-        if (coloursUsed != 0 && coloursUsed < count)
-            count = coloursUsed;
-        count = std::min(count, (layout.dataOffset - masksEnd) / entrySize);
-        const auto *entry = reinterpret_cast<const Byte *>(file.constData()) + masksEnd;
-        for (std::int64_t i = 0; i < count; ++i, entry += entrySize)
-            layout.palette[std::size_t(i)] = opaque(entry[2], entry[1], entry[0]);
-    }
+    if (const auto masks = readMasks(file, name, h, layout); !masks)
+        return masks.error();
+    if (const auto palette = readPalette(file, name, h, layout); !palette)
+        return palette.error();
     return layout;
 }
 

@@ -1,5 +1,5 @@
-// Checks that Qt's decoders do not make: the JPEG and GIF readers hand back a picture from a
-// file cut short, filling the missing part with grey or black. A converter must not quietly
+// Checks that Qt's decoders do not make: the GIF reader hands back a picture from a file cut
+// short, filling the missing part with black. A converter must not quietly
 // write such a picture to a display unit, so the loader asks these first, and tells a cut
 // file by name rather than by a decoder's puzzled words.
 #pragma once
@@ -9,10 +9,6 @@
 #include <QString>
 
 namespace core {
-
-// Why a JPEG stream ends before its end-of-image marker, or an empty string when the marker
-// is there. Bytes after the marker (camera trailers, appended videos) are allowed.
-QString jpegShortfall(const QByteArray &file);
 
 // Why a PNG file ends before its end chunk, or an empty string when the chunks reach it. libpng
 // would say so on standard error, past the program's own reporting.

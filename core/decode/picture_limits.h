@@ -9,7 +9,8 @@
 namespace core {
 
 // Enough for any real photo (a 250-megapixel sensor fits); a header claiming 60000 x 60000
-// pixels is refused before anything is allocated.
+// pixels is refused before anything is allocated. Counted with each row padded as the pixel
+// store pads it, so that a picture 1 pixel wide and 200 million tall is refused too.
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t(256) << 20;
 inline constexpr int kDecoderAllocationLimitMiB = 1024;
 inline constexpr std::int64_t kMaxPictureFileBytes = std::int64_t(1) << 30;

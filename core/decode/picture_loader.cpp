@@ -1,6 +1,7 @@
 #include "core/decode/picture_loader.h"
 
 #include "core/decode/bmp_decoder.h"
+#include "core/decode/jpeg_decoder.h"
 #include "core/decode/picture_checks.h"
 #include "core/texts.h"
 
@@ -15,7 +16,10 @@ namespace core {
 
 QString sizeRefusal(std::int64_t width, std::int64_t height)
 {
-    if (width * height <= kMaxPicturePixels)
+    // Counted as the pixel store holds them, each row in whole lines of its alignment: a
+    // picture one pixel wide takes sixteen.
+    constexpr std::int64_t perLine = PixelStore::kRowAlignment / 4;
+    if ((width + perLine - 1) / perLine * perLine * height <= kMaxPicturePixels)
         return {};
     return Texts::tr("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
 }
@@ -51,7 +55,7 @@ PixelStore storeOf(const QImage &decoded)
     return store;
 }
 
-// A JPEG, PNG or GIF picture through Qt's reader, checked; `only`, when given, is the one
+// A PNG or GIF picture through Qt's reader, checked; `only`, when given, is the one
 // format the bytes may be. The reader is gone when this returns: Qt's GIF handler keeps a
 // reference to its canvas, which would make the conversion after it copy the whole picture.
 Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
@@ -74,14 +78,12 @@ Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
         return cannotRead(name, Texts::tr("not a picture in a format this program reads"));
     // Only the formats a user of this tool meets; other Qt plugins may come and go with the
     // machine, and each one is more decoder code that a hostile file can reach.
-    if (format != "jpeg" && format != "png" && format != "gif")
+    if (format != "png" && format != "gif")
         return cannotRead(
             name,
             Texts::tr("%1 pictures are not supported").arg(QString::fromLatin1(format.toUpper())));
 
-    const QString shortfall = format == "jpeg"  ? jpegShortfall(bytes)
-                              : format == "png" ? pngShortfall(bytes)
-                                                : gifShortfall(bytes);
+    const QString shortfall = format == "png" ? pngShortfall(bytes) : gifShortfall(bytes);
     if (!shortfall.isEmpty())
         return cannotRead(name, shortfall);
 
@@ -108,13 +110,23 @@ Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
 Expected<PixelStore> readPicture(const QByteArray &bytes, const QString &name,
                                  const LoadOptions &options)
 {
+    if (isJpeg(bytes))
+        return decodeJpeg(bytes, name, options);
     if (!isBmp(bytes))
         return readWithQt(bytes, name, options);
     auto bmp = decodeBmp(bytes, name, options.checkSize);
     if (!bmp)
         return bmp.error();
-    if (!bmp.value().embedded.isNull())
-        return readWithQt(bmp.value().embedded, name, options, bmp.value().embeddedFormat);
+    const QByteArray &embedded = bmp.value().embedded;
+    if (bmp.value().embeddedFormat == "jpeg") {
+        if (isJpeg(embedded))
+            return decodeJpeg(embedded, name, options);
+        return cannotRead(
+            name,
+            Texts::tr("the %1 picture inside the BMP cannot be read").arg(QStringLiteral("JPEG")));
+    }
+    if (!embedded.isNull())
+        return readWithQt(embedded, name, options, bmp.value().embeddedFormat);
     return std::move(bmp.value().pixels);
 }
 
@@ -142,6 +154,8 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
 
 int frameCount(const QByteArray &bytes)
 {
+    if (isJpeg(bytes))
+        return 1;
     QByteArray data = bytes;
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);

@@ -17,9 +17,9 @@ namespace core {
 
 struct LoadOptions
 {
-    // Asked with the size the picture will have (after its EXIF turn) as soon as a decoder
-    // has read the header, before any pixel is allocated or decoded; a reason refuses the
-    // picture with it, an empty string lets it through.
+    // Asked with the size the picture will have (after its EXIF turn, before any shrinking
+    // for shrinkFor) as soon as a decoder has read the header, before any pixel is allocated
+    // or decoded; a reason refuses the picture with it, an empty string lets it through.
     std::function<QString(QSize upright)> checkSize;
     // The box the picture will then be fitted into, in its upright orientation. A decoder
     // that can deliver the picture smaller for less work (a JPEG's DCT scaling) may do so by
@@ -55,8 +55,8 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
 // that this program reads. Cheap: no pixel is decoded.
 int frameCount(const QByteArray &bytes);
 
-// Keeps Qt's decoders from writing their own complaints (a corrupt JPEG segment, a libpng
-// warning) to standard error: the loader's errors already say what went wrong. For main().
+// Keeps Qt's decoders from writing their own complaints (a libpng warning) to standard
+// error: the loader's errors already say what went wrong. For main().
 void quietenDecoders();
 
 } // namespace core

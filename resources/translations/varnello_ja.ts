@@ -441,6 +441,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>圧縮方式%1のBMPには対応していません</translation>
     </message>
     <message>
+        <source>the BMP has no palette: its pixel data starts at byte %1, where the palette belongs</source>
+        <translation>BMPにパレットがありません: パレットのあるべき%1バイト目から画素データが始まっています</translation>
+    </message>
+    <message>
         <source>a BMP of 64 bits a pixel is not supported</source>
         <translation>1画素64ビットのBMPには対応していません</translation>
     </message>
@@ -501,8 +505,32 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>まだ何も変換されていません</translation>
     </message>
     <message>
-        <source>the JPEG data ends before its end marker (the file is incomplete)</source>
-        <translation>JPEGデータが終了マーカーの前で終わっています（ファイルが不完全です）</translation>
+        <source>the JPEG data ends early (the file is incomplete)</source>
+        <translation>JPEGデータが途中で終わっています（ファイルが不完全です）</translation>
+    </message>
+    <message>
+        <source>the JPEG data is damaged: %1</source>
+        <translation>JPEGデータが壊れています: %1</translation>
+    </message>
+    <message>
+        <source>%1-bit JPEG pictures are not supported</source>
+        <translation>%1ビットのJPEG画像には対応していません</translation>
+    </message>
+    <message>
+        <source>lossless JPEG pictures are not supported</source>
+        <translation>ロスレスJPEG画像には対応していません</translation>
+    </message>
+    <message>
+        <source>hierarchical JPEG pictures are not supported</source>
+        <translation>階層型JPEG画像には対応していません</translation>
+    </message>
+    <message>
+        <source>JPEG pictures of %1 colour components are not supported</source>
+        <translation>色成分が%1個のJPEG画像には対応していません</translation>
+    </message>
+    <message>
+        <source>the JPEG picture needs more than the %1 MiB its decoder may take</source>
+        <translation>このJPEG画像のデコードには、使用を許された%1MiBを超えるメモリが必要です</translation>
     </message>
     <message>
         <source>the PNG data ends before its end chunk (the file is incomplete)</source>
