@@ -1,7 +1,9 @@
 #include "core/decode/picture_loader.h"
 
 #include "core/decode/bmp_decoder.h"
+#include "core/decode/gif_decoder.h"
 #include "core/decode/picture_checks.h"
+#include "core/decode/png_decoder.h"
 #include "core/texts.h"
 
 #include <QBuffer>
@@ -53,9 +55,8 @@ PixelStore storeOf(const QImage &decoded)
     return store;
 }
 
-// A JPEG, PNG or GIF picture through Qt's reader, checked; `only`, when given, is the one
-// format the bytes may be. The reader is gone when this returns: Qt's GIF handler keeps a
-// reference to its canvas, which would make the conversion after it copy the whole picture.
+// A JPEG picture through Qt's reader, checked; `only`, when given, is the one format the bytes
+// may be.
 Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
                                 const LoadOptions &options, const QByteArray &only = {})
 {
@@ -76,20 +77,16 @@ Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
         return cannotRead(name, Texts::tr("not a picture in a format this program reads"));
     // Only the formats a user of this tool meets; other Qt plugins may come and go with the
     // machine, and each one is more decoder code that a hostile file can reach.
-    if (format != "jpeg" && format != "png" && format != "gif")
+    if (format != "jpeg")
         return cannotRead(
             name,
             Texts::tr("%1 pictures are not supported").arg(QString::fromLatin1(format.toUpper())));
 
-    const QString shortfall = format == "jpeg"  ? jpegShortfall(bytes)
-                              : format == "png" ? pngShortfall(bytes)
-                                                : gifShortfall(bytes);
-    if (!shortfall.isEmpty())
+    if (const QString shortfall = jpegShortfall(bytes); !shortfall.isEmpty())
         return cannotRead(name, shortfall);
 
     // The larger of what the decoder and the header say: either may be what gets allocated.
-    if (const QString refusal = tooLarge(reader.size().expandedTo(gifScreenSize(bytes)));
-        !refusal.isEmpty())
+    if (const QString refusal = tooLarge(reader.size()); !refusal.isEmpty())
         return cannotRead(name, refusal);
 
     QImage image;
@@ -110,11 +107,17 @@ Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
 Expected<PixelStore> readPicture(const QByteArray &bytes, const QString &name,
                                  const LoadOptions &options)
 {
+    if (isPng(bytes))
+        return decodePng(bytes, name, options);
+    if (isGif(bytes))
+        return decodeGif(bytes, name, options);
     if (!isBmp(bytes))
         return readWithQt(bytes, name, options);
     auto bmp = decodeBmp(bytes, name, options.checkSize);
     if (!bmp)
         return bmp.error();
+    if (bmp.value().embeddedFormat == "png")
+        return decodePng(bmp.value().embedded, name, options);
     if (!bmp.value().embedded.isNull())
         return readWithQt(bmp.value().embedded, name, options, bmp.value().embeddedFormat);
     return std::move(bmp.value().pixels);
@@ -134,21 +137,39 @@ Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name,
 Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const LoadOptions &options,
                            const FrameSink &frame)
 {
-    auto first = decodePicture(bytes, name, options);
-    if (!first)
-        return first.error();
-    if (const QString stop = frame(0, first.value()); !stop.isEmpty())
-        return cannotRead(name, stop);
-    return 1;
+    if (!isGif(bytes)) {
+        auto still = decodePicture(bytes, name, options);
+        if (!still)
+            return still.error();
+        if (const QString stop = frame(0, still.value()); !stop.isEmpty())
+            return cannotRead(name, stop);
+        return 1;
+    }
+    auto gif = GifDecoder::open(bytes, name, options);
+    if (!gif)
+        return gif.error();
+    int count = 0;
+    for (;; ++count) {
+        const auto more = gif.value().next();
+        if (!more)
+            return more.error();
+        if (!more.value())
+            return count;
+        // The screen stays the decoder's, to composite the next frame on.
+        PixelStore shown = gif.value().screen().copy();
+        if (shown.isNull())
+            return Error{Error::Kind::OutOfMemory, name,
+                         Texts::tr("the picture does not fit into memory")};
+        if (const QString stop = frame(count, shown); !stop.isEmpty())
+            return cannotRead(name, stop);
+    }
 }
 
 int frameCount(const QByteArray &bytes)
 {
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.canRead() ? std::max(1, reader.imageCount()) : 0;
+    if (isGif(bytes))
+        return countGifFrames(bytes);
+    return isPng(bytes) || isBmp(bytes) || bytes.startsWith("\xFF\xD8") ? 1 : 0;
 }
 
 void quietenDecoders()
