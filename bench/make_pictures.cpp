@@ -2,8 +2,11 @@
 // FORMAT. Smooth shading with fine grain, so that a JPEG of it costs what a photo costs to
 // decode; the same pictures every time.
 
+#include "gif_file.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 
 #include <algorithm>
@@ -38,7 +41,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 6) {
-        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp\n", stderr);
+        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp|png|gif\n",
+                   stderr);
         return 2;
     }
     const QDir folder(args[1]);
@@ -47,14 +51,17 @@ int main(int argc, char *argv[])
     const int height = args[4].toInt();
     const QString format = args[5];
     if (!folder.exists() || count < 1 || width < 1 || height < 1 ||
-        (format != u"jpg" && format != u"bmp")) {
+        (format != u"jpg" && format != u"bmp" && format != u"png" && format != u"gif")) {
         std::fputs("bench_make_pictures: bad arguments\n", stderr);
         return 2;
     }
     for (int i = 0; i < count; ++i) {
         const QString path =
             folder.filePath(QStringLiteral("pic%1.%2").arg(i, 3, 10, QLatin1Char('0')).arg(format));
-        if (!picture(width, height, unsigned(i + 1)).save(path, nullptr, 90)) {
+        const QImage made = picture(width, height, unsigned(i + 1));
+        QFile gif(path);
+        if (format == u"gif" ? !gif.open(QIODevice::WriteOnly) || gif.write(gifFile(made)) <= 0
+                             : !made.save(path, nullptr, 90)) {
             std::fprintf(stderr, "bench_make_pictures: cannot write %s\n", qPrintable(path));
             return 1;
         }
