@@ -73,7 +73,7 @@ struct GifDecoder::State
     // What the frame shown last asked to be done with its area before the next one.
     QRect shown;
     int disposal = 0;
-    std::vector<std::uint32_t> under;
+    PixelStore under;
     // The LZW table: each code's string is its prefix code's string and one more index.
     std::array<std::uint16_t, kMaxCodes> prefix{};
     std::array<std::uint8_t, kMaxCodes> suffix{};
@@ -87,6 +87,11 @@ struct GifDecoder::State
     {
         return Error{Error::Kind::CannotRead, name, reason};
     }
+    Error outOfMemory() const
+    {
+        return Error{Error::Kind::OutOfMemory, name,
+                     Texts::tr("the picture does not fit into memory")};
+    }
     Error damaged() const
     {
         return refusal(Texts::tr("the compressed pixel data of the GIF is damaged"));
@@ -95,8 +100,7 @@ struct GifDecoder::State
     Error failure(int code) const
     {
         if (code == D_GIF_ERR_NOT_ENOUGH_MEM)
-            return Error{Error::Kind::OutOfMemory, name,
-                         Texts::tr("the picture does not fit into memory")};
+            return outOfMemory();
         if (input.at >= input.size)
             return refusal(Texts::tr("the GIF data ends inside its picture (the file is "
                                      "incomplete)"));
@@ -126,8 +130,7 @@ Expected<void> GifDecoder::State::makeScreen(const GifImageDesc &frame, bool tra
         return refusal(refused);
     screen = PixelStore::allocate(int(width), int(height));
     if (screen.isNull())
-        return Error{Error::Kind::OutOfMemory, name,
-                     Texts::tr("the picture does not fit into memory")};
+        return outOfMemory();
 
     const ColorMapObject *map = gif->SColorMap;
     const int index = gif->SBackGroundColor;
@@ -148,13 +151,12 @@ Expected<void> GifDecoder::State::makeScreen(const GifImageDesc &frame, bool tra
 // before it; anything else leaves it.
 void GifDecoder::State::dispose()
 {
-    const int width = shown.width();
     for (int y = shown.top(); y <= shown.bottom(); ++y) {
         std::uint32_t *row = screen.row(y) + shown.left();
         if (disposal == DISPOSE_BACKGROUND)
-            std::fill_n(row, width, background);
+            std::fill_n(row, shown.width(), background);
         else if (disposal == DISPOSE_PREVIOUS)
-            std::copy_n(under.data() + std::size_t(y - shown.top()) * width, width, row);
+            std::copy_n(under.row(y - shown.top()), shown.width(), row);
     }
     disposal = DISPOSAL_UNSPECIFIED;
 }
@@ -172,11 +174,12 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
     }
     const QRect area = QRect(frame.Left, frame.Top, frame.Width, frame.Height) &
                        QRect(QPoint(0, 0), screen.size());
-    if (disposalAfter == DISPOSE_PREVIOUS) {
-        under.resize(std::size_t(area.width()) * std::size_t(area.height()));
+    if (disposalAfter == DISPOSE_PREVIOUS && !area.isEmpty()) {
+        under = PixelStore::allocate(area.width(), area.height());
+        if (under.isNull())
+            return outOfMemory();
         for (int y = area.top(); y <= area.bottom(); ++y)
-            std::copy_n(screen.row(y) + area.left(), area.width(),
-                        under.data() + std::size_t(y - area.top()) * area.width());
+            std::copy_n(screen.row(y) + area.left(), area.width(), under.row(y - area.top()));
     }
     shown = area;
     disposal = disposalAfter;
