@@ -85,7 +85,7 @@ Expected<PixelStore> readWithQt(const QByteArray &bytes, const QString &name,
     if (const QString shortfall = jpegShortfall(bytes); !shortfall.isEmpty())
         return cannotRead(name, shortfall);
 
-    // The larger of what the decoder and the header say: either may be what gets allocated.
+    // What the decoder says it will allocate.
     if (const QString refusal = tooLarge(reader.size()); !refusal.isEmpty())
         return cannotRead(name, refusal);
 
