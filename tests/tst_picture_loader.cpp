@@ -55,22 +55,16 @@ int sample(int x, int y, int c, int depth)
 QByteArray madePng(int type, int depth, const QStringList &words)
 {
     const int channels = type == 2 ? 3 : type == 4 ? 2 : type == 6 ? 4 : 1;
-    std::vector<std::uint8_t> raw;
+    std::vector<std::uint8_t> raw; // rows of big-endian samples, each row whole bytes
     for (int y = 0; y < 11; ++y) {
-        unsigned bits = 0, byte = 0;
+        std::uint32_t bits = 0, held = 0;
         for (int i = 0; i < 13 * channels; ++i) {
-            const auto v = std::uint16_t(sample(i / channels, y, i % channels, depth));
-            if (depth == 16) { // in the host's order
-                raw.resize(raw.size() + 2);
-                std::memcpy(raw.data() + raw.size() - 2, &v, 2);
-                continue;
-            }
-            byte = byte << depth | v;
-            if ((bits += unsigned(depth)) == 8)
-                raw.push_back(std::uint8_t(byte)), bits = byte = 0;
+            held = held << depth | std::uint32_t(sample(i / channels, y, i % channels, depth));
+            for (bits += std::uint32_t(depth); bits >= 8;)
+                raw.push_back(std::uint8_t(held >> (bits -= 8)));
         }
         if (bits)
-            raw.push_back(std::uint8_t(byte << (8 - bits)));
+            raw.push_back(std::uint8_t(held << (8 - bits)));
     }
     spng_ctx *png = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_set_option(png, SPNG_ENCODE_TO_BUFFER, 1);
@@ -87,7 +81,7 @@ QByteArray madePng(int type, int depth, const QStringList &words)
     spng_trns trns{key(0), key(0), key(1), key(2), 3, {0, 100, 200}};
     if (words.contains("trns"))
         spng_set_trns(png, &trns);
-    spng_encode_image(png, raw.data(), raw.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
+    spng_encode_image(png, raw.data(), raw.size(), SPNG_FMT_RAW, SPNG_ENCODE_FINALIZE);
     std::size_t size = 0;
     int error = 0;
     void *encoded = spng_get_png_buffer(png, &size, &error);
