@@ -55,10 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    // A frame is a copy of the whole screen, so screens are kept to 16 megapixels here.
+    // Each frame is a copy of the whole screen, and a few bytes make a thousand frames: screens
+    // are kept to the size of the corner converted below.
     const auto small = [](QSize screen) {
-        return screen.width() * screen.height() > (1 << 24) ? QStringLiteral("too large")
-                                                            : QString();
+        return screen.width() * screen.height() > kMaxConvertedSide * kMaxConvertedSide
+                   ? QStringLiteral("too large")
+                   : QString();
     };
     int frames = 0;
     const auto animation = core::decodeFrames(bytes, QStringLiteral("input"), {small, {}, true},
