@@ -142,8 +142,9 @@ Expected<void> GifDecoder::State::makeScreen(const GifImageDesc &frame, bool tra
     if (alpha)
         background &= 0x00FFFFFFu;
     screen.setHasAlpha(alpha);
-    for (int y = 0; y < screen.height(); ++y)
-        std::fill_n(screen.row(y), screen.width(), background);
+    std::fill_n(screen.row(0), screen.width(), background);
+    for (int y = 1; y < screen.height(); ++y)
+        std::memcpy(screen.row(y), screen.row(0), 4 * std::size_t(screen.width()));
     return {};
 }
 
