@@ -19,7 +19,10 @@ namespace core {
 
 QString sizeRefusal(std::int64_t width, std::int64_t height)
 {
-    if (width * height <= kMaxPicturePixels)
+    // What the pixel store takes: its rows are padded to whole cache lines, so that a picture
+    // one pixel wide costs sixteen.
+    constexpr std::int64_t perLine = PixelStore::kRowAlignment / 4;
+    if ((width + perLine - 1) / perLine * perLine * height <= kMaxPicturePixels)
         return {};
     return Texts::tr("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
 }
