@@ -20,7 +20,6 @@
 
 int main(int argc, char *argv[])
 {
-    core::quietenDecoders();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("varnello"));
     QApplication::setApplicationDisplayName(QString());

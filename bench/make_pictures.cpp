@@ -1,7 +1,9 @@
 // Makes numbered pictures for the speed script: bench_make_pictures FOLDER COUNT WIDTH HEIGHT
-// FORMAT, one of jpg, bmp and turned.jpg (a JPEG with the EXIF orientation 6, to be turned a
-// quarter clockwise). Smooth shading with fine grain, so that a JPEG of it costs what a photo
+// FORMAT, one of jpg, bmp, png, gif and turned.jpg (a JPEG with the EXIF orientation 6, to be
+// turned a quarter clockwise). Smooth shading with fine grain, so that a JPEG of it costs what a photo
 // costs to decode; the same pictures every time.
+
+#include "gif_file.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -41,7 +43,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 6) {
-        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp|turned.jpg\n",
+        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp|png|gif|turned.jpg\n",
                    stderr);
         return 2;
     }
@@ -51,7 +53,8 @@ int main(int argc, char *argv[])
     const int height = args[4].toInt();
     const QString format = args[5];
     if (!folder.exists() || count < 1 || width < 1 || height < 1 ||
-        (format != u"jpg" && format != u"bmp" && format != u"turned.jpg")) {
+        (format != u"jpg" && format != u"bmp" && format != u"png" && format != u"gif" &&
+         format != u"turned.jpg")) {
         std::fputs("bench_make_pictures: bad arguments\n", stderr);
         return 2;
     }
@@ -61,8 +64,11 @@ int main(int argc, char *argv[])
         QByteArray bytes;
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
-        picture(width, height, unsigned(i + 1))
-            .save(&buffer, format == u"bmp" ? "BMP" : "JPEG", 90);
+        const QImage made = picture(width, height, unsigned(i + 1));
+        if (format == u"gif")
+            bytes = gifFile(made);
+        else
+            made.save(&buffer, format == u"bmp" ? "BMP" : format == u"png" ? "PNG" : "JPEG", 90);
         // An APP1 segment of EXIF data right after the start marker: IFD0 holding only the
         // orientation, little-endian.
         if (format == u"turned.jpg")

@@ -6,11 +6,14 @@
 # --jobs 1 against a minimal TurboJPEG loop that decodes, converts and writes the same files;
 # shrinking while loading (--fit) and refusing from the header (--max-size) on 8 photos of 12
 # megapixels; the peak memory of decoding one photo, plain and turned by its EXIF orientation.
-# Last, the firmware options (dithering, fitting) against plain conversion, on the 200
-# pictures and on the 8 photos.
+# Then the firmware options (dithering, fitting) against plain conversion, on the 200
+# pictures and on the 8 photos. Last, PNG and GIF pictures of the same sizes, decoded alone,
+# and against the decoding of another build when one is named (main's before a decoder
+# changed).
 #
-#   bench/speed.sh [BUILD_FOLDER]     (default: build; needs bench_make_pictures, bench_decode,
-#                                      bench_turbojpeg)
+#   bench/speed.sh [BUILD_FOLDER [OTHER_BUILD_FOLDER]]
+#       (default: build; needs bench_make_pictures, bench_decode, bench_turbojpeg; the other
+#        build's bench_decode)
 #
 # The pictures and outputs go into BUILD_FOLDER/speed, on the disk the build is on: writing
 # the files is part of the cost, so a RAM disk would flatter every row alike.
@@ -18,6 +21,7 @@ set -euo pipefail
 
 build=$(realpath "${1:-build}")
 bin=$build/bin
+other=${2:+$(realpath "$2")}
 for tool in varnello-convert bench_make_pictures bench_decode bench_turbojpeg; do
     [ -x "$bin/$tool" ] || { echo "speed.sh: $bin/$tool is missing; build first" >&2; exit 2; }
 done
@@ -30,6 +34,11 @@ mkdir -p "$work"/{vga,hd,photo,turned,tiny,bmp,out,ffout}
 "$bin/bench_make_pictures" "$work/turned" 1 4000 3000 turned.jpg
 "$bin/bench_make_pictures" "$work/tiny" 1 16 16 jpg
 "$bin/bench_make_pictures" "$work/bmp" 5 640 480 bmp
+for format in png gif; do
+    mkdir -p "$work/vga-$format" "$work/hd-$format"
+    "$bin/bench_make_pictures" "$work/vga-$format" 200 640 480 "$format"
+    "$bin/bench_make_pictures" "$work/hd-$format" 8 1920 1080 "$format"
+done
 
 runs=${RUNS:-5}
 
@@ -156,6 +165,21 @@ for set in vga photo; do
         row "  $options" "$took"
         echo "    / plain: $(ratio "$took" "$plain")"
     done
+done
+
+echo
+echo "PNG and GIF pictures${other:+, decoded by this build and by $other}:"
+for set in vga-png hd-png vga-gif hd-gif; do
+    files=("$work/$set"/pic*)
+    decode=$(fastest "$bin/bench_decode" "${files[@]}")
+    all=$(fastest "$bin/varnello-convert" -q -o "$work/out" "${files[@]}")
+    row "${#files[@]} of $set, decode alone" "$decode"
+    row "  varnello-convert (all cores)" "$all"
+    if [ -n "$other" ]; then
+        before=$(fastest "$other/bin/bench_decode" "${files[@]}")
+        row "  decode alone, other build" "$before"
+        echo "    this build / other: $(ratio "$decode" "$before")"
+    fi
 done
 
 if command -v ffmpeg >/dev/null; then

@@ -151,7 +151,6 @@ int main(int argc, char *argv[])
     // First of all: a closed standard output must not be taken by the next file opened.
     core::claimStandardStreams();
     errors = ownStandardError();
-    core::quietenDecoders();
     removeTemporariesWhenInterrupted();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnello-convert"));

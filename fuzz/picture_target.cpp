@@ -1,5 +1,6 @@
 // The fuzz target: arbitrary bytes go the way a picture file goes in the product, through the
-// loader with its limits, the conversion with and without preview, and the bitmap writer. Besides
+// loader with its limits (every frame too, with alpha kept), the conversion with and without
+// preview, and the bitmap writer. Besides
 // the sanitizers it checks what must hold for any picture that loads, so that a wrong result
 // counts as a finding just like a crash.
 #include "core/conversion.h"
@@ -60,6 +61,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         fail("EXIF orientation out of range");
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    // Each frame is a copy of the whole screen, and a few bytes make a thousand frames: screens
+    // are kept to the size of the corner converted below.
+    const auto small = [](QSize screen) {
+        return screen.width() * screen.height() > kMaxConvertedSide * kMaxConvertedSide
+                   ? QStringLiteral("too large")
+                   : QString();
+    };
+    int frames = 0;
+    const auto animation = core::decodeFrames(bytes, QStringLiteral("input"), {small, {}, true},
+                                              [&](int index, core::PixelStore &frame) {
+                                                  if (index != frames++ || frame.isNull())
+                                                      fail("frames handed over out of order");
+                                                  return QString();
+                                              });
+    if (animation && (animation.value() != frames || core::frameCount(bytes) != frames))
+        fail("frameCount and decodeFrames disagree");
     auto loaded = core::decodePicture(bytes, QStringLiteral("input"));
     if (!loaded) {
         const core::Error &error = loaded.error();

@@ -182,7 +182,7 @@ private slots:
         const cli::Job job{m_dir.filePath("damaged.jpg"), m_dir.filePath("damaged.BIN"), {}, {}};
         QVERIFY(testing::writeAll(job.source, makeJpeg(recipe)));
         core::BinBuffer bin;
-        const QString error = cli::runJob(job, cli::Options{}, bin);
+        const QString error = cli::runJob(job, cli::Options{}, bin).error;
         QVERIFY2(error.contains(QStringLiteral(": cannot read picture: ") + reason),
                  qPrintable(error));
         QVERIFY(!QFile::exists(job.output));

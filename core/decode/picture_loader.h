@@ -55,8 +55,4 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
 // that this program reads. Cheap: no pixel is decoded.
 int frameCount(const QByteArray &bytes);
 
-// Keeps Qt's decoders from writing their own complaints (a libpng warning) to standard
-// error: the loader's errors already say what went wrong. For main().
-void quietenDecoders();
-
 } // namespace core

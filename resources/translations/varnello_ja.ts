@@ -541,6 +541,54 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>GIFデータが画像の途中で終わっています（ファイルが不完全です）</translation>
     </message>
     <message>
+        <source>a chunk of the PNG is damaged (its checksum does not match)</source>
+        <translation>PNGのチャンクが壊れています（チェックサムが一致しません）</translation>
+    </message>
+    <message>
+        <source>the compressed image data of the PNG is damaged</source>
+        <translation>PNGの圧縮された画像データが壊れています</translation>
+    </message>
+    <message>
+        <source>the PNG image data ends before its last row</source>
+        <translation>PNGの画像データが最後の行の前で終わっています</translation>
+    </message>
+    <message>
+        <source>the PNG holds no image data, or its chunks are out of order</source>
+        <translation>PNGに画像データがないか、チャンクの順序が正しくありません</translation>
+    </message>
+    <message>
+        <source>the PNG has no palette for its colours</source>
+        <translation>PNGに色のパレットがありません</translation>
+    </message>
+    <message>
+        <source>the PNG needs a kind of chunk this program does not know</source>
+        <translation>PNGにこのプログラムが知らない種類の必須チャンクがあります</translation>
+    </message>
+    <message>
+        <source>the PNG holds more text or colour profile data than this program accepts</source>
+        <translation>PNGのテキストまたはカラープロファイルのデータが、このプログラムで扱える量を超えています</translation>
+    </message>
+    <message>
+        <source>the PNG header is not valid</source>
+        <translation>PNGのヘッダーが正しくありません</translation>
+    </message>
+    <message>
+        <source>the PNG data is not valid</source>
+        <translation>PNGデータが正しくありません</translation>
+    </message>
+    <message>
+        <source>the compressed pixel data of the GIF is damaged</source>
+        <translation>GIFの圧縮された画素データが壊れています</translation>
+    </message>
+    <message>
+        <source>the GIF data is damaged</source>
+        <translation>GIFデータが壊れています</translation>
+    </message>
+    <message>
+        <source>the GIF file holds no picture</source>
+        <translation>GIFファイルに画像がありません</translation>
+    </message>
+    <message>
         <source>the picture is too large (%1 x %2 pixels)</source>
         <translation>画像が大きすぎます（%1×%2画素）</translation>
     </message>
