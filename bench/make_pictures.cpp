@@ -1,7 +1,7 @@
 // Makes numbered pictures for the speed script: bench_make_pictures FOLDER COUNT WIDTH HEIGHT
 // FORMAT, one of jpg, bmp, png, gif and turned.jpg (a JPEG with the EXIF orientation 6, to be
-// turned a quarter clockwise). Smooth shading with fine grain, so that a JPEG of it costs what a photo
-// costs to decode; the same pictures every time.
+// turned a quarter clockwise). Smooth shading with fine grain, so that a JPEG of it costs what a
+// photo costs to decode; the same pictures every time.
 
 #include "gif_file.h"
 
@@ -43,8 +43,9 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() != 6) {
-        std::fputs("usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp|png|gif|turned.jpg\n",
-                   stderr);
+        std::fputs(
+            "usage: bench_make_pictures FOLDER COUNT WIDTH HEIGHT jpg|bmp|png|gif|turned.jpg\n",
+            stderr);
         return 2;
     }
     const QDir folder(args[1]);

@@ -19,6 +19,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 #ifdef Q_OS_UNIX
@@ -129,6 +130,8 @@ private slots:
                                   testing::encoded(testing::patternPicture(9, 4), "BMP")));
         QVERIFY(testing::writeAll(dir.filePath("写真.JPG"),
                                   testing::encoded(testing::patternPicture(64, 48), "JPEG", 80)));
+        QVERIFY(QFile::copy(TEST_DATA "/pictures/gif_animation_5_frames.gif",
+                            dir.filePath("anim.gif")));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
 #ifdef Q_OS_UNIX
         // A name that is bytes, not UTF-8, as Unix allows.
@@ -156,7 +159,17 @@ private slots:
                                      : testing::expectedBin(testing::imageOf(shown.value()))))
                     return '=' + picture;
             }
-            return {};
+            // Or one frame of the animation, counted from 1.
+            QString frameHeld;
+            std::ignore =
+                core::decodeFrames(testing::readAll(dir.filePath("anim.gif")), {}, {},
+                                   [&](int index, core::PixelStore &frame) {
+                                       if (testing::expectedBin(testing::imageOf(frame)) == bytes)
+                                           frameHeld =
+                                               QStringLiteral("=anim.gif:%1").arg(index + 1);
+                                       return QString();
+                                   });
+            return frameHeld;
         };
 
         // \xNN in an argument is a byte that is not UTF-8.
@@ -228,8 +241,8 @@ private slots:
         for (const char *name :
              {"pictures/a.jpg", "pictures/b.jpg", "pictures/c.png", "pictures/d.bmp"})
             save(testing::patternPicture(64, 48), name);
-        QVERIFY(
-            QFile::copy(TEST_DATA "/pictures/gif_gradient_48x32.gif", dir.filePath("anim.gif")));
+        QVERIFY(QFile::copy(TEST_DATA "/pictures/gif_animation_5_frames.gif",
+                            dir.filePath("anim.gif")));
         QVERIFY(QDir(dir.path()).mkdir("out"));
 
         // The help's examples, with their continued lines joined.

@@ -47,8 +47,9 @@ Expected<PixelStore> readPicture(const QByteArray &bytes, const QString &name,
     if (bmp.value().embeddedFormat == "png" && isPng(embedded))
         return decodePng(embedded, name, options);
     if (!embedded.isNull())
-        return cannotRead(name, Texts::tr("the %1 picture inside the BMP cannot be read")
-                                    .arg(QString::fromLatin1(bmp.value().embeddedFormat.toUpper())));
+        return cannotRead(name,
+                          Texts::tr("the %1 picture inside the BMP cannot be read")
+                              .arg(QString::fromLatin1(bmp.value().embeddedFormat.toUpper())));
     return std::move(bmp.value().pixels);
 }
 
