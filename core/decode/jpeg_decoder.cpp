@@ -10,8 +10,10 @@
 #include <cstdio> // jpeglib.h wants FILE and size_t declared before it
 #include <cstring>
 
-#include <jerror.h>
+// jpeglib.h first: jerror.h names some messages only when the configuration it brings says so.
 #include <jpeglib.h>
+
+#include <jerror.h>
 
 namespace core {
 
@@ -114,6 +116,30 @@ Error cannotRead(const QString &name, const QString &reason)
     return Error{Error::Kind::CannotRead, name, reason};
 }
 
+// The damage that the library's warnings while decoding name, in the program's words; any
+// other of its messages as it words it.
+QString damage(const ErrorManager &errors)
+{
+    switch (errors.code) {
+    case JWRN_HIT_MARKER:
+        return Texts::tr("its data stops before the picture is complete");
+    case JWRN_EXTRANEOUS_DATA:
+        return Texts::tr("its coded data does not end where its next part begins");
+    case JWRN_HUFF_BAD_CODE:
+#ifdef D_ARITH_CODING_SUPPORTED
+    case JWRN_ARITH_BAD_CODE:
+#endif
+        return Texts::tr("its coded data holds an invalid code");
+    case JWRN_MUST_RESYNC:
+        return Texts::tr("a restart marker is missing or out of order");
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+        return Texts::tr("its scans do not fit together");
+    default:
+        return QString::fromLatin1(errors.words);
+    }
+}
+
 Error refusal(const Session &session, const QString &name)
 {
     const ErrorManager &errors = session.errors;
@@ -146,8 +172,7 @@ Error refusal(const Session &session, const QString &name)
     default:
         break;
     }
-    return cannotRead(
-        name, Texts::tr("the JPEG data is damaged: %1").arg(QString::fromLatin1(errors.words)));
+    return cannotRead(name, Texts::tr("the JPEG data is damaged: %1").arg(damage(errors)));
 }
 
 // The DCT scale for a picture to be fitted into `box`: the smallest of 1/8, 1/4 and 1/2 whose

@@ -601,10 +601,6 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>このプログラムが読める形式の画像ではありません</translation>
     </message>
     <message>
-        <source>%1 pictures are not supported</source>
-        <translation>%1画像には対応していません</translation>
-    </message>
-    <message>
         <source>no such file</source>
         <translation>ファイルがありません</translation>
     </message>
@@ -743,6 +739,26 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
     <message>
         <source>the crop %1 (%2 x %3 pixels) reaches outside the picture of %4 x %5 pixels</source>
         <translation>切り取り範囲%1（%2×%3画素）が%4×%5画素の画像の外にはみ出しています</translation>
+    </message>
+    <message>
+        <source>its data stops before the picture is complete</source>
+        <translation>画像が完成する前にデータが止まっています</translation>
+    </message>
+    <message>
+        <source>its coded data does not end where its next part begins</source>
+        <translation>符号化データが次の部分の始まる位置で終わっていません</translation>
+    </message>
+    <message>
+        <source>its coded data holds an invalid code</source>
+        <translation>符号化データに無効な符号があります</translation>
+    </message>
+    <message>
+        <source>a restart marker is missing or out of order</source>
+        <translation>リスタートマーカーが欠けているか、順序が違います</translation>
+    </message>
+    <message>
+        <source>its scans do not fit together</source>
+        <translation>スキャン同士が整合していません</translation>
     </message>
 </context>
 </TS>
