@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -121,6 +123,36 @@ private slots:
         QVERIFY2(QFile::exists(path("c.BIN")), qPrintable(m_fakes.messageBox.shown.value(0).first));
         QCOMPARE(m_fakes.messageBox.shown.size(), 1);
         QCOMPARE(m_fakes.messageBox.shown[0].second, QStringLiteral("通知"));
+    }
+
+    // The question before a file is replaced: Enter and Esc keep the file, only Yes replaces it.
+    void replacingAsksWithNoAsTheDefault_data()
+    {
+        QTest::addColumn<int>("key"); // 0: a click on Yes
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << false;
+        QTest::newRow("Esc") << int(Qt::Key_Escape) << false;
+        QTest::newRow("Yes") << 0 << true;
+    }
+
+    void replacingAsksWithNoAsTheDefault()
+    {
+        QFETCH(int, key);
+        QFETCH(bool, replaced);
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll.stop();
+            if (key == 0)
+                box->button(QMessageBox::Yes)->click();
+            else
+                QTest::keyClick(box, Qt::Key(key));
+        });
+        poll.start(20);
+        platform::QtMessageBox messages;
+        QCOMPARE(messages.ask(QStringLiteral("replace?"), QStringLiteral("question")), replaced);
     }
 };
 
