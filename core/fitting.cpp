@@ -10,10 +10,10 @@ namespace core {
 namespace {
 
 // round(a * b / c) for positive numbers, at least 1.
-int scaledSide(int a, int b, int c)
+std::int64_t scaledSide(std::int64_t a, std::int64_t b, std::int64_t c)
 {
-    const std::int64_t product = std::int64_t(a) * b;
-    return int(std::max<std::int64_t>(1, (2 * product + c) / (2 * std::int64_t(c))));
+    const Quotient q = mulDiv(a, b, c);
+    return std::max<std::int64_t>(1, q.value + (2 * q.remainder >= c ? 1 : 0));
 }
 
 // The source pixels one new pixel covers along an axis, and their weights: the first and the
@@ -27,19 +27,25 @@ struct Span
 };
 
 // Along an axis of `source` pixels scaled to `scaled`, in units where a source pixel is
-// `scaled` long and a new pixel `source` long, so that every boundary is a whole number.
-std::vector<Span> spans(int source, int scaled, int from, int count)
+// `scaled` long and a new pixel `source` long, so that every boundary is a whole number. The
+// window may start far out in a long scaled strip, where those units pass 64 bits: the
+// boundaries are carried as a whole source pixel and a remainder within it.
+std::vector<Span> spans(int source, std::int64_t scaled, std::int64_t from, int count)
 {
     const std::int64_t n = source, m = scaled;
     std::vector<Span> all(static_cast<std::size_t>(count));
+    // The new pixel's start: source pixel `first`, `into` units into it.
+    Quotient start = mulDiv(from, n, m);
     for (int i = 0; i < count; ++i) {
-        const std::int64_t start = (from + i) * n, end = start + n;
-        const std::int64_t first = start / m, last = (end - 1) / m;
+        // Its end, as far past the start of pixel `first`; never more than n + m.
+        const std::int64_t end = start.remainder + n;
+        const std::int64_t lastOffset = (end - 1) / m;
         Span &span = all[std::size_t(i)];
-        span.first = int(first);
-        span.count = int(last - first + 1);
-        span.firstWeight = std::uint64_t(std::min(end, (first + 1) * m) - start);
-        span.lastWeight = std::uint64_t(end - std::max(start, last * m));
+        span.first = int(start.value);
+        span.count = int(lastOffset + 1);
+        span.firstWeight = std::uint64_t(std::min(end, m) - start.remainder);
+        span.lastWeight = std::uint64_t(end - std::max(start.remainder, lastOffset * m));
+        start = {start.value + end / m, end % m};
     }
     return all;
 }
@@ -76,18 +82,18 @@ void sumRow(const std::uint32_t *row, const std::vector<Span> &columns, std::uin
 
 Placement placeOnPanel(QSize picture, QSize panel, FitMode mode)
 {
-    const int w = picture.width(), h = picture.height();
-    const int pw = panel.width(), ph = panel.height();
-    QSize size = panel;
+    const std::int64_t w = picture.width(), h = picture.height();
+    const std::int64_t pw = panel.width(), ph = panel.height();
+    Extent size{pw, ph};
     if (mode != FitMode::Stretch) {
         // Comparing w / h with pw / ph without division: is the picture the wider shape?
-        const bool wider = std::int64_t(w) * ph > std::int64_t(pw) * h;
+        const bool wider = w * ph > pw * h;
         if (wider == (mode == FitMode::Contain))
-            size.setHeight(scaledSide(h, pw, w));
+            size.height = scaledSide(h, pw, w);
         else
-            size.setWidth(scaledSide(w, ph, h));
+            size.width = scaledSide(w, ph, h);
     }
-    return {size, QPoint((pw - size.width()) / 2, (ph - size.height()) / 2)};
+    return {size, (pw - size.width) / 2, (ph - size.height) / 2};
 }
 
 PixelStore turned(PixelStore picture, int degrees)
@@ -124,34 +130,34 @@ PixelStore turned(PixelStore picture, int degrees)
     return out;
 }
 
-PixelStore scaledWindow(const PixelStore &picture, QSize scaled, QRect window)
+PixelStore scaledWindow(const PixelStore &picture, Extent scaled, Window window)
 {
-    PixelStore out = PixelStore::allocate(window.width(), window.height());
+    PixelStore out = PixelStore::allocate(window.width, window.height);
     if (out.isNull() || picture.isNull())
         return {};
     out.setHasAlpha(picture.hasAlpha());
     const int w = picture.width(), h = picture.height();
-    const std::vector<Span> columns = spans(w, scaled.width(), window.left(), window.width());
-    const std::vector<Span> rows = spans(h, scaled.height(), window.top(), window.height());
+    const std::vector<Span> columns = spans(w, scaled.width, window.left, window.width);
+    const std::vector<Span> rows = spans(h, scaled.height, window.top, window.height);
     const std::uint64_t total = std::uint64_t(w) * std::uint64_t(h);
     const std::uint32_t opaque = picture.hasAlpha() ? 0 : 0xFF000000u;
 
-    const std::size_t width = std::size_t(window.width());
+    const std::size_t width = std::size_t(window.width);
     std::vector<std::uint64_t> rowSums(width * kChannels), sums(width * kChannels);
     int summedRow = -1; // the source row whose sums rowSums holds
-    for (int y = 0; y < window.height(); ++y) {
+    for (int y = 0; y < window.height; ++y) {
         const Span &span = rows[std::size_t(y)];
         std::fill(sums.begin(), sums.end(), 0);
         for (int k = 0; k < span.count; ++k) {
             const int source = span.first + k;
             // A row on a boundary serves the new rows on both sides of it.
             if (source != summedRow) {
-                sumRow(picture.row(source), columns, std::uint64_t(scaled.width()), rowSums);
+                sumRow(picture.row(source), columns, std::uint64_t(scaled.width), rowSums);
                 summedRow = source;
             }
             const std::uint64_t weight = k == 0                ? span.firstWeight
                                          : k + 1 == span.count ? span.lastWeight
-                                                               : std::uint64_t(scaled.height());
+                                                               : std::uint64_t(scaled.height);
             for (std::size_t i = 0; i < sums.size(); ++i)
                 sums[i] += weight * rowSums[i];
         }
@@ -167,22 +173,34 @@ PixelStore scaledWindow(const PixelStore &picture, QSize scaled, QRect window)
     return out;
 }
 
+PixelStore cropped(const PixelStore &picture, QRect crop)
+{
+    return scaledWindow(picture, {picture.width(), picture.height()},
+                        {crop.left(), crop.top(), crop.width(), crop.height()});
+}
+
 PixelStore fitted(PixelStore picture, QSize panel, FitMode mode, Colour background)
 {
     if (picture.size() == panel || picture.isNull())
         return picture;
     const Placement place = placeOnPanel(picture.size(), panel, mode);
-    const QRect shown = QRect(place.offset, place.size) & QRect(QPoint(), panel);
-    PixelStore part = scaledWindow(picture, place.size, shown.translated(-place.offset));
-    if (shown.size() == panel || part.isNull())
+    // The part of the scaled picture the panel shows, in panel coordinates: all of it on
+    // contain's bands, the middle of it for cover.
+    const int left = int(std::max<std::int64_t>(place.x, 0));
+    const int top = int(std::max<std::int64_t>(place.y, 0));
+    const int width = int(std::min<std::int64_t>(place.x + place.size.width, panel.width()) - left);
+    const int height =
+        int(std::min<std::int64_t>(place.y + place.size.height, panel.height()) - top);
+    PixelStore part =
+        scaledWindow(picture, place.size, {left - place.x, top - place.y, width, height});
+    if (QSize(width, height) == panel || part.isNull())
         return part;
     PixelStore canvas = PixelStore::filled(panel, background);
     if (canvas.isNull())
         return canvas;
     canvas.setHasAlpha(part.hasAlpha());
     for (int y = 0; y < part.height(); ++y)
-        std::memcpy(canvas.row(shown.top() + y) + shown.left(), part.row(y),
-                    4 * std::size_t(part.width()));
+        std::memcpy(canvas.row(top + y) + left, part.row(y), 4 * std::size_t(part.width()));
     return canvas;
 }
 

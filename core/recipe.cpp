@@ -140,7 +140,7 @@ Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QSt
     if (const QString refusal = cropRefusal(picture.size(), recipe); !refusal.isEmpty())
         return Error{Error::Kind::CannotRead, name, refusal};
     if (recipe.crop && recipe.crop->size() != picture.size()) {
-        picture = scaledWindow(picture, picture.size(), *recipe.crop);
+        picture = cropped(picture, *recipe.crop);
         if (picture.isNull())
             return outOfMemory(name);
     }

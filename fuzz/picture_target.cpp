@@ -121,7 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             if (picture.row(y)[x] >> 24 != 0xFF)
                 fail("loaded pixel is not opaque");
     if (corner != picture.size())
-        picture = core::scaledWindow(picture, picture.size(), QRect({0, 0}, corner));
+        picture = core::cropped(picture, QRect({0, 0}, corner));
 
     auto plain = core::convertPicture(picture, false);
     if (!plain)

@@ -288,8 +288,69 @@ private slots:
         QFETCH(QSize, to);
         QFETCH(QRect, window);
         const QImage picture = testing::patternPicture(from.width(), from.height());
-        const core::PixelStore scaled = core::scaledWindow(testing::storeOf(picture), to, window);
+        const core::PixelStore scaled =
+            core::scaledWindow(testing::storeOf(picture), {to.width(), to.height()},
+                               {window.x(), window.y(), window.width(), window.height()});
         QCOMPARE(testing::imageOf(scaled), referenceScaled(picture, to).copy(window));
+    }
+
+    // Strips and columns of extreme aspect on panels of every mode. Cover scales them, in
+    // arithmetic, far past 32 bits (and the last row past 64 in its products) before the
+    // panel cuts them; a flat picture must stay flat, on contain's bands, whatever the fit.
+    void extremeFitsKeepFlatPicturesFlat_data()
+    {
+        QTest::addColumn<QSize>("picture");
+        QTest::addColumn<QSize>("panel");
+        QTest::addColumn<QString>("mode");
+        QTest::addColumn<QString>("outcome");
+        const QSize strip(1 << 21, 1), column(1, 1 << 21);
+        QTest::newRow("strip covers a column") << strip << QSize(1, 1024) << "cover"
+                                               << "1024 picture";
+        QTest::newRow("to 2^31 + 2^21 wide") << strip << QSize(1, 1025) << "cover"
+                                             << "1025 picture";
+        QTest::newRow("to 2^32 wide") << strip << QSize(1, 2048) << "cover"
+                                      << "2048 picture";
+        QTest::newRow("strip in a column") << strip << QSize(1, 1024) << "contain"
+                                           << "1 picture, 1023 background";
+        QTest::newRow("strip stretched") << strip << QSize(1, 1024) << "stretch"
+                                         << "1024 picture";
+        QTest::newRow("column covers a strip") << column << QSize(1024, 1) << "cover"
+                                               << "1024 picture";
+        QTest::newRow("column in a strip") << column << QSize(1024, 1) << "contain"
+                                           << "1 picture, 1023 background";
+        QTest::newRow("banner covers a column") << QSize(1280, 10) << QSize(1, 4099) << "cover"
+                                                << "4099 picture";
+        QTest::newRow("products past 64 bits") << QSize(1 << 24, 1) << QSize(1, 1 << 17) << "cover"
+                                               << "131072 picture";
+        QTest::newRow("odd leftover at the bottom") << QSize(4, 1) << QSize(3, 2) << "contain"
+                                                    << "3 picture, 3 background";
+    }
+
+    void extremeFitsKeepFlatPicturesFlat()
+    {
+        QFETCH(QSize, picture);
+        QFETCH(QSize, panel);
+        QFETCH(QString, mode);
+        QFETCH(QString, outcome);
+        const core::Colour colour = rgb(201, 99, 37), background = rgb(1, 2, 3);
+        const core::PixelStore fitted =
+            core::fitted(core::PixelStore::filled(picture, colour), panel,
+                         *core::fitModeFromWord(mode), background);
+        QCOMPARE(fitted.size(), panel);
+        std::int64_t pictures = 0, bands = 0;
+        QString strange;
+        for (int y = 0; y < fitted.height(); ++y)
+            for (int x = 0; x < fitted.width(); ++x) {
+                const core::Colour c = fitted.pixel(x, y);
+                pictures += c == colour ? 1 : 0;
+                bands += c == background ? 1 : 0;
+                if (c != colour && c != background && strange.isEmpty())
+                    strange = QStringLiteral("%1 at %2,%3").arg(core::colourWord(c)).arg(x).arg(y);
+            }
+        QCOMPARE(strange, QString());
+        QCOMPARE(bands ? QStringLiteral("%1 picture, %2 background").arg(pictures).arg(bands)
+                       : QStringLiteral("%1 picture").arg(pictures),
+                 outcome);
     }
 };
 

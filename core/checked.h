@@ -1,0 +1,46 @@
+// The sizes the program derives from a picture and a recipe: fitted sides, placement offsets,
+// crops, turned sizes, byte counts. Legal inputs take them past 32 bits (a strip of 2^21 x 1
+// pixels covering a panel of 1 x 1024 is, in arithmetic, 2^31 pixels wide before the panel
+// cuts it), so they are held in 64 bits, products of two of them are taken in 128, and a value
+// reaches a narrower type only through narrowed(), which says when it does not fit.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+namespace core {
+
+// A width and a height that need not fit an int.
+struct Extent
+{
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+
+    bool operator==(const Extent &) const = default;
+    Extent transposed() const { return {height, width}; }
+    // The area, or nothing when it does not fit 64 bits.
+    std::optional<std::int64_t> area() const;
+};
+
+std::optional<std::int64_t> checkedAdd(std::int64_t a, std::int64_t b);
+std::optional<std::int64_t> checkedMul(std::int64_t a, std::int64_t b);
+
+template<typename To> std::optional<To> narrowed(std::int64_t value)
+{
+    if (value < std::int64_t(std::numeric_limits<To>::min()) ||
+        value > std::int64_t(std::numeric_limits<To>::max()))
+        return std::nullopt;
+    return To(value);
+}
+
+// a * b / c for a, b >= 0 and c > 0, exact whatever the size of the product: the quotient
+// rounded down, and the remainder. The quotient must fit 64 bits.
+struct Quotient
+{
+    std::int64_t value;
+    std::int64_t remainder;
+};
+Quotient mulDiv(std::int64_t a, std::int64_t b, std::int64_t c);
+
+} // namespace core
