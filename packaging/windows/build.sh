@@ -160,15 +160,18 @@ fetch_source() {
         -exec rm -rf {} +
 }
 
-# Configures, builds and installs one library into build-windows/deps with the toolchain file.
-# A stamp in deps holds the version and the recipe (arguments, toolchain file, our CMake file),
-# so that a library is built again only when one of them changed.
+# Configures, builds and installs one library into build-windows/deps with the toolchain file,
+# INSTALL being the function that builds and installs. A stamp in deps holds the version and
+# the recipe (arguments, that function, the toolchain file, our CMake file), so that a library
+# is built again only when one of them changed.
+#   build_library NAME VERSION SOURCE_DIR OUR_CMAKE_FILE INSTALL [CMAKE_ARGUMENT...]
 build_library() {
-    local name=$1 version=$2 source=$3 recipe_file=$4
-    shift 4
+    local name=$1 version=$2 source=$3 recipe_file=$4 install=$5
+    shift 5
     local build=$out/deps-build/$name stamp=$deps/built/$name recipe
     recipe=$({
         printf '%s\n' "$version" "$@"
+        declare -f "$install"
         cat "$toolchain" "$recipe_file"
     } | sha256sum)
     if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
@@ -180,10 +183,25 @@ build_library() {
     rm -rf "$build"
     quietly cmake -S "$source" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" "$@"
-    quietly cmake --build "$build" -j"$(nproc)"
-    quietly cmake --install "$build"
+    "$install" "$build" "$source"
     mkdir -p "$deps/built"
     echo "$recipe" >"$stamp"
+}
+
+# The whole build, installed by its own rules.
+build_and_install() {
+    quietly cmake --build "$1" -j"$(nproc)"
+    quietly cmake --install "$1"
+}
+
+# libjpeg-turbo's own install step wants cjpeg, djpeg, jpegtran and their like, which nothing
+# here needs; so only the library is built, and it and the headers of its API put in place.
+build_and_install_libjpeg() {
+    quietly cmake --build "$1" --target jpeg-static -j"$(nproc)"
+    install -D -m 644 "$1/libjpeg.a" "$deps/lib/libjpeg.a"
+    install -D -m 644 -t "$deps/include" "$1/jconfig.h" "$2/jpeglib.h" "$2/jmorecfg.h" \
+        "$2/jerror.h"
+    install -D -m 644 "$1/pkgscripts/libjpeg.pc" "$deps/lib/pkgconfig/libjpeg.pc"
 }
 
 install_packages
@@ -201,14 +219,14 @@ fetch_source giflib "$gif_version"
 # The libjpeg API alone (the TurboJPEG one is not used), in Debian's libjpeg 6.2 flavour as on
 # Linux, and with the SIMD code required rather than silently left out when nasm is missing.
 build_library libjpeg-turbo "$jpeg_version" "$out/src/libjpeg-turbo_$jpeg_version" /dev/null \
-    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
+    build_and_install_libjpeg -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
 # Upstream's CMake file cannot build the static library alone; ours compiles its one file.
 build_library libspng "$spng_version" "$here/libspng" "$here/libspng/CMakeLists.txt" \
-    -DSPNG_SOURCE_DIR="$out/src/libspng_$spng_version"
+    build_and_install -DSPNG_SOURCE_DIR="$out/src/libspng_$spng_version"
 # Debian builds giflib with a Makefile made for Unix shared libraries; ours compiles the
 # library's files.
 build_library giflib "$gif_version" "$here/giflib" "$here/giflib/CMakeLists.txt" \
-    -DGIFLIB_SOURCE_DIR="$out/src/giflib_$gif_version"
+    build_and_install -DGIFLIB_SOURCE_DIR="$out/src/giflib_$gif_version"
 
 if [ ! -f "$out/wine/system.reg" ]; then
     begin "make the Wine prefix build-windows/wine" wine-prefix
