@@ -28,39 +28,9 @@
 
 namespace {
 
-// Standard error for the command's own lines only. Qt's decoders and libpng write their
-// complaints about a broken file straight to the process's standard error; those go to the
-// null device, since the command's error line for the file already says what is wrong.
-// Sanitizer builds keep one stream, so that their reports are seen.
-std::FILE *ownStandardError()
-{
-#if defined(VARNELLO_SANITIZED)
-    return stderr;
-#else
-    std::fflush(stderr);
-#ifdef Q_OS_WIN
-    const int own = _dup(_fileno(stderr));
-    const int null = _open("NUL", _O_WRONLY);
-    const bool moved = own >= 0 && null >= 0 && _dup2(null, _fileno(stderr)) == 0;
-    if (null >= 0)
-        _close(null);
-    std::FILE *stream = moved ? _fdopen(own, "w") : nullptr;
-#else
-    const int own = dup(STDERR_FILENO);
-    const int null = open("/dev/null", O_WRONLY);
-    const bool moved = own >= 0 && null >= 0 && dup2(null, STDERR_FILENO) >= 0;
-    if (null >= 0)
-        close(null);
-    std::FILE *stream = moved ? fdopen(own, "w") : nullptr;
-#endif
-    if (!stream)
-        return stderr;
-    std::setvbuf(stream, nullptr, _IONBF, 0);
-    return stream;
-#endif
-}
-
-std::FILE *errors = stderr;
+// The command's lines, and nothing else: the decoders' libraries are silenced where they would
+// speak, so that standard error stays open for what the system or a sanitizer has to say.
+std::FILE *const errors = stderr;
 
 // Ctrl-C, or a polite kill, still removes the temporary files of the BIN files being written
 // where they have names; then the process ends as the signal would have ended it.
@@ -150,7 +120,6 @@ int main(int argc, char *argv[])
 #endif
     // First of all: a closed standard output must not be taken by the next file opened.
     core::claimStandardStreams();
-    errors = ownStandardError();
     removeTemporariesWhenInterrupted();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("varnello-convert"));
@@ -158,12 +127,18 @@ int main(int argc, char *argv[])
     if (QLocale().language() == QLocale::Japanese)
         core::installTranslations(QLocale());
 
-    const cli::Parsed parsed =
-        cli::parseArguments(core::commandLineArguments(argc, argv), QThread::idealThreadCount());
-    const auto usageError = [](const QString &text) {
+    const QStringList arguments = core::commandLineArguments(argc, argv);
+    const cli::Parsed parsed = cli::parseArguments(arguments, QThread::idealThreadCount());
+    const auto usageError = [&](const QString &text) {
         print(errors,
               QStringLiteral("varnello-convert: %1\n").arg(text) +
                   QCoreApplication::translate("cli", "Try 'varnello-convert --help' for more.\n"));
+        if (cli::asksForJson(arguments)) {
+            const QByteArray json = cli::jsonUsageError(text);
+            core::writeStandardOutput({reinterpret_cast<const std::uint8_t *>(json.constData()),
+                                       std::size_t(json.size())})
+                .ok();
+        }
         return cli::kUsageError;
     };
     switch (parsed.action) {
@@ -212,7 +187,7 @@ int main(int argc, char *argv[])
         });
     progress.wipe();
     if (plan.oneSource) {
-        if (const QString error = cli::writeOneSource(options, outcomes); !error.isEmpty()) {
+        if (const QString error = cli::writeOneSource(plan, options, outcomes); !error.isEmpty()) {
             print(errors, QStringLiteral("varnello-convert: ") + error + u'\n');
             failed = total;
         } else if (options.dryRun && !options.json && !outcomes.empty()) {

@@ -98,7 +98,7 @@ const Row kRows[] = {
          bool ok = false;
          o.jobs = v.toInt(&ok);
          return ok && o.jobs >= 1 &&
-                std::all_of(v.begin(), v.end(), [](QChar c) { return c.isDigit(); });
+                std::all_of(v.begin(), v.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
      }},
     {0, "sync", nullptr,
      QT_TRANSLATE_NOOP("cli", "Wait until each file is on the disk, so that it survives a power "

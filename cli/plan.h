@@ -1,24 +1,79 @@
-// Where each picture's BIN file goes, decided for the whole run before anything is converted,
-// so that two pictures never race for one output and no output replaces a picture of the run.
+// Every file each picture will write, decided for the whole run before anything is converted:
+// the BIN file or the C source and its header, each frame's file, the preview. Each is checked
+// against every picture of the run and every other output, so that two pictures never race
+// for one file and no output replaces a picture of the run.
 #pragma once
 
 #include "options.h"
 
+#include <QHash>
 #include <QString>
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace cli {
 
+// anim.BIN numbered 2 is anim-002.BIN: the frame's number before the last dot of the name.
+QString numbered(const QString &path, int number);
+
+// What the plan knows of the run's files once it is made, for the outputs that are named only
+// while the run goes: each frame's, whose number is known when it is decoded. A numbered name
+// is checked again then, through the links it may turn out to be.
+class Claims
+{
+public:
+    // The names numbered() makes of one name: its identity cut where the number goes.
+    struct Family
+    {
+        QString before; // up to and with the "-"
+        QString after;  // from the last dot of the file's name on
+
+        bool operator==(const Family &) const = default;
+        static Family of(const QString &path);
+        // Whether numbered() makes the file of identity `id` for some frame.
+        bool holds(const QString &id) const;
+    };
+
+    // Why the job `job`, converting `source`, must not write `path` (a picture of the run, or
+    // another job's output), as the error line's reason; empty when it may.
+    QString clash(std::size_t job, const QString &source, const QString &path) const;
+    // The same for every name numbered() makes of `path`: the reason, and the name that
+    // clashes.
+    std::pair<QString, QString> clashOfNumbered(std::size_t job, const QString &path) const;
+    // `path` (each name numbered() makes of it, when `numbered`) is the job's.
+    void claim(std::size_t job, const QString &source, const QString &path, bool numbered);
+    void addSource(const QString &picture);
+
+private:
+    struct Claim
+    {
+        std::size_t job;
+        QString picture;
+        QString path; // as the plan spells it
+    };
+    QHash<QString, QString> m_sources; // identity -> the picture as given
+    QHash<QString, Claim> m_claimed;
+    std::vector<std::pair<Family, Claim>> m_families;
+};
+
 struct Job
 {
-    QString source;  // kStandardStream: standard input
-    QString output;  // kStandardStream: standard output
-    QString preview; // empty: none
+    std::size_t index = 0; // in the order the pictures were given
+    QString source;        // kStandardStream: standard input
+    QString output;        // kStandardStream: standard output
+    QString preview;       // empty: none
+    QString header; // the C source's header; empty when there is none (or it is in the source)
+    // With --frames each of output, header and preview is a name that each frame's number is
+    // put into (numbered()).
+    bool numbered = false;
     // When not empty, the job is not run and this is its error line.
     QString refusal;
     // The bytes are kept for one C source of several pictures, written once all are in.
     bool collected = false;
+    // For numbered names, checked as each frame is written.
+    std::shared_ptr<const Claims> claims;
 };
 
 struct Plan
@@ -28,6 +83,7 @@ struct Plan
     // C source of several pictures into the one file -o names: the jobs convert, and the
     // source is written once all are in.
     bool oneSource = false;
+    QString oneHeader; // that source's header, when it has one
 };
 
 Plan planJobs(const Options &options);

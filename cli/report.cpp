@@ -47,13 +47,51 @@ QString dryRunLines(const Outcome &outcome)
 {
     QString lines;
     for (const Made &made : outcome.made)
-        lines += Texts::tr("would write %1: %2 x %3 pixels, %4 bytes of BIN data\n")
-                     .arg(shownPath(made.path))
-                     .arg(made.size.width())
-                     .arg(made.size.height())
-                     .arg(made.bytes);
+        lines += made.kind == Made::Kind::CHeader
+                     ? Texts::tr("would write %1: the C header, %2 x %3 pixels\n")
+                           .arg(shownPath(made.path))
+                           .arg(made.size.width())
+                           .arg(made.size.height())
+                     : Texts::tr("would write %1: %2 x %3 pixels, %4 bytes of BIN data\n")
+                           .arg(shownPath(made.path))
+                           .arg(made.size.width())
+                           .arg(made.size.height())
+                           .arg(made.bytes);
     return lines;
 }
+
+namespace {
+
+QString kindWord(Made::Kind kind)
+{
+    switch (kind) {
+    case Made::Kind::Bin:
+        return QStringLiteral("bin");
+    case Made::Kind::CSource:
+        return QStringLiteral("c");
+    case Made::Kind::CHeader:
+        return QStringLiteral("h");
+    case Made::Kind::Preview:
+        return QStringLiteral("preview");
+    case Made::Kind::Bitmap:
+        return QStringLiteral("bmp");
+    }
+    return {};
+}
+
+QString jsonPath(const QString &path)
+{
+    return path == kStandardStream ? QStringLiteral("-") : core::displayPath(path);
+}
+
+QByteArray document(QJsonObject fields, bool written)
+{
+    fields.insert("version", kJsonVersion);
+    fields.insert("written", written);
+    return QJsonDocument(fields).toJson(QJsonDocument::Indented);
+}
+
+} // namespace
 
 QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
                       const Options &options)
@@ -63,16 +101,14 @@ QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &
     for (std::size_t i = 0; i < jobs.size() && i < outcomes.size(); ++i) {
         const Outcome &outcome = outcomes[i];
         QJsonObject picture{
-            {"input", jobs[i].source == kStandardStream ? QStringLiteral("-")
-                                                        : core::displayPath(jobs[i].source)},
+            {"input", jsonPath(jobs[i].source)},
             {"status", outcome.error.isEmpty() ? "converted" : "failed"},
         };
         if (outcome.error.isEmpty()) {
             QJsonArray made;
             for (const Made &output : outcome.made)
-                made.append(QJsonObject{{"path", output.path == kStandardStream
-                                                     ? QStringLiteral("-")
-                                                     : core::displayPath(output.path)},
+                made.append(QJsonObject{{"path", jsonPath(output.path)},
+                                        {"kind", kindWord(output.kind)},
                                         {"width", output.size.width()},
                                         {"height", output.size.height()},
                                         {"bytes", qint64(output.bytes)}});
@@ -86,13 +122,30 @@ QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &
         }
         pictures.append(picture);
     }
-    const QJsonObject document{
-        {"pictures", pictures},
-        {"converted", qint64(jobs.size() - failed)},
-        {"failed", qint64(failed)},
-        {"written", !options.dryRun},
-    };
-    return QJsonDocument(document).toJson(QJsonDocument::Indented);
+    return document(
+        {
+            {"pictures", pictures},
+            {"converted", qint64(jobs.size() - failed)},
+            {"failed", qint64(failed)},
+        },
+        !options.dryRun);
+}
+
+QByteArray jsonUsageError(const QString &error)
+{
+    return document({{"error", error}, {"pictures", QJsonArray()}, {"converted", 0}, {"failed", 0}},
+                    false);
+}
+
+bool asksForJson(const QStringList &arguments)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == u"--")
+            break;
+        if (argument == u"--json")
+            return true;
+    }
+    return false;
 }
 
 } // namespace cli

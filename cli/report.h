@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstddef>
 #include <vector>
@@ -35,8 +36,15 @@ ExitStatus exitStatus(std::size_t failed);
 // A dry run's lines for one picture: each output it would write, with its size.
 QString dryRunLines(const Outcome &outcome);
 
-// The --json document: each picture, what it became or why it did not, and the counts.
+// The --json document: each picture, what it became or why it did not, and the counts. Its
+// "version" grows when a field changes meaning or goes; new fields keep it.
+inline constexpr int kJsonVersion = 1;
 QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
                       const Options &options);
+// The document for a command line that is wrong: nothing was run.
+QByteArray jsonUsageError(const QString &error);
+// Whether the arguments ask for --json, read before they are understood, so that a script
+// that asked gets its document even when the rest is wrong.
+bool asksForJson(const QStringList &arguments);
 
 } // namespace cli

@@ -15,7 +15,9 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace cli {
@@ -27,26 +29,41 @@ QString standardInput()
     return Texts::tr("standard input");
 }
 
-core::Expected<QByteArray> readStandardInput()
+// Standard input could feed the reader without end, and a stream that is no picture at all
+// (/dev/zero) would be read to the limit before anyone said so. A picture is judged from its
+// first bytes; no more than `limit` bytes are ever taken, and one more tells that there were.
+core::Expected<QByteArray> readStandardInput(qint64 limit, bool picture)
 {
+    const auto refused = [](const QString &reason) {
+        return core::Error{core::Error::Kind::CannotRead, standardInput(), reason};
+    };
     QFile in;
     if (!in.open(stdin, QIODevice::ReadOnly))
-        return core::Error{core::Error::Kind::CannotRead, standardInput(), in.errorString()};
+        return refused(in.errorString());
     QByteArray bytes;
+    bool judged = !picture;
     for (;;) {
-        const QByteArray piece = in.read(qint64(1) << 20);
+        const QByteArray piece =
+            in.read(std::min<qint64>(qint64(1) << 20, limit + 1 - bytes.size()));
         if (in.error() != QFileDevice::NoError)
-            return core::Error{core::Error::Kind::CannotRead, standardInput(), in.errorString()};
+            return refused(in.errorString());
+        bytes += piece;
+        if (!judged && (bytes.size() >= core::kPictureSignatureBytes || piece.isEmpty())) {
+            if (!bytes.isEmpty() && !core::looksLikePicture(bytes))
+                return refused(Texts::tr("not a picture in a format this program reads"));
+            judged = true;
+        }
+        // A BIN file's reader says itself what a longer one means.
+        if (bytes.size() > limit)
+            return picture ? refused(Texts::tr("more than %1 bytes came in, the most this "
+                                               "program reads")
+                                         .arg(limit))
+                           : core::Expected<QByteArray>(bytes);
         if (piece.isEmpty())
             break;
-        if (bytes.size() + piece.size() > core::kMaxPictureFileBytes)
-            return core::Error{core::Error::Kind::CannotRead, standardInput(),
-                               Texts::tr("the picture is too large")};
-        bytes += piece;
     }
     if (bytes.isEmpty())
-        return core::Error{core::Error::Kind::CannotRead, standardInput(),
-                           Texts::tr("nothing came in")};
+        return refused(Texts::tr("nothing came in"));
     return bytes;
 }
 
@@ -71,33 +88,30 @@ QString notEnoughMemory(const QString &name)
     return core::Error{core::Error::Kind::OutOfMemory, name, {}}.toString();
 }
 
-// anim-001.BIN: the frame's number before the last dot of the file's name.
-QString numbered(const QString &path, int number)
+// A C source and its header, as the plan named them: without a header (standard output, a
+// device), the source holds everything itself. Each file written is added to `made`.
+QString writeC(const QString &path, const QString &header, std::vector<core::CPicture> pictures,
+               const Options &options, std::vector<Made> &made)
 {
-    const qsizetype nameStart = path.lastIndexOf(u'/') + 1;
-    const qsizetype dot = path.lastIndexOf(u'.');
-    const QString tag = QStringLiteral("-%1").arg(number, 3, 10, QLatin1Char('0'));
-    return dot > nameStart ? path.left(dot) + tag + path.mid(dot) : path + tag;
-}
-
-// A C source, and its header unless it goes to standard output or a device, where it holds
-// everything itself.
-QString writeC(const QString &path, std::vector<core::CPicture> pictures, const Options &options)
-{
-    const bool plainFile = path != kStandardStream &&
-                           core::fileKind(path) != core::FileKind::CharacterDevice &&
-                           core::fileKind(path) != core::FileKind::Pipe;
     const QString baseName = path == kStandardStream
                                  ? pictures.front().symbol
                                  : core::withoutExtension(QFileInfo(path).fileName());
-    const core::CFiles files =
-        core::cSources(std::move(pictures), {options.recipe.byteOrder,
-                                             options.cType == CType::Words, baseName, !plainFile});
-    if (!files.header.isEmpty())
-        if (QString failed = write(core::withExtension(path, u"h"), bytesOf(files.header), options);
-            !failed.isEmpty())
+    const QSize size = pictures.size() == 1 ? pictures.front().size : QSize();
+    std::uint64_t bytes = 0;
+    for (const core::CPicture &picture : pictures)
+        bytes += picture.bin.size();
+    const core::CFiles files = core::cSources(
+        std::move(pictures),
+        {options.recipe.byteOrder, options.cType == CType::Words, baseName, header.isEmpty()});
+    if (!header.isEmpty()) {
+        if (QString failed = write(header, bytesOf(files.header), options); !failed.isEmpty())
             return failed;
-    return write(path, bytesOf(files.source), options);
+        made.push_back({header, Made::Kind::CHeader, size, 0});
+    }
+    if (QString failed = write(path, bytesOf(files.source), options); !failed.isEmpty())
+        return failed;
+    made.push_back({path, Made::Kind::CSource, size, bytes});
+    return {};
 }
 
 // --from-bin: the BIN file's bytes, of exactly the length its size takes, back into the
@@ -116,12 +130,22 @@ void showBin(const Job &job, const QString &name, QSize size, const Options &opt
     };
     QByteArray bytes;
     if (job.source == kStandardStream) {
-        auto read = readStandardInput();
+        // One byte past the length is enough to tell a wrong one.
+        auto read = readStandardInput(qint64(expected), false);
         if (!read) {
             outcome.error = read.error().toString();
             return;
         }
         bytes = std::move(read.value());
+        if (std::uint64_t(bytes.size()) > expected) {
+            outcome.error = Texts::tr("%1: is more than %2 bytes long, but a BIN file of %3 x %4 "
+                                      "pixels is %2 bytes")
+                                .arg(name)
+                                .arg(expected)
+                                .arg(size.width())
+                                .arg(size.height());
+            return;
+        }
     } else {
         // The length is judged before anything is read: a wrong file may be huge.
         qint64 length = -1;
@@ -149,7 +173,7 @@ void showBin(const Job &job, const QString &name, QSize size, const Options &opt
     outcome.error = write(job.output, bytesOf(bitmap), options);
     outcome.size = size;
     if (outcome.error.isEmpty())
-        outcome.made.push_back({job.output, size, expected});
+        outcome.made.push_back({job.output, Made::Kind::Bitmap, size, expected});
 }
 
 // One picture (or one frame) of a job, loaded: the recipe, then its outputs.
@@ -186,7 +210,19 @@ public:
     // `number` counts the frames of an animation from 1; 0 for a picture on its own.
     QString convert(core::PixelStore &picture, int number)
     {
-        const QString preview = number == 0 ? m_job.preview : QString();
+        const auto named = [&](const QString &path) {
+            return number == 0 || path.isEmpty() ? path : numbered(path, number);
+        };
+        const QString output = named(m_job.output), header = named(m_job.header),
+                      preview = named(m_job.preview);
+        // A frame's names were planned as a family; what each leads to is seen only now.
+        if (number != 0)
+            for (const QString &path : {output, header, preview})
+                if (!path.isEmpty() && m_job.claims)
+                    if (const QString reason = m_job.claims->clash(m_job.index, m_job.source, path);
+                        !reason.isEmpty())
+                        return Texts::tr("%1: will not write %2: %3")
+                            .arg(name(), core::displayPath(path), reason);
         if (const auto applied =
                 core::applyRecipe(picture, m_options.recipe, m_bin, !preview.isEmpty(), name());
             !applied)
@@ -195,8 +231,7 @@ public:
             return refusal;
         m_outcome.size = picture.size();
         const auto bytes = std::uint64_t(m_bin.size());
-        const QString output = number == 0 ? m_job.output : numbered(m_job.output, number);
-        const QString pictureName = number == 0 ? pictureFile() : numbered(pictureFile(), number);
+        const QString pictureName = named(pictureFile());
         const std::span<const std::uint8_t> bin(m_bin);
 
         if (m_job.collected) {
@@ -205,16 +240,15 @@ public:
                                            core::BinBuffer(bin.begin(), bin.end())});
         } else if (m_options.recipe.format == core::OutputFormat::C) {
             if (QString failed = writeC(
-                    output,
+                    output, header,
                     {{symbolFor(pictureName), core::displayPath(pictureName), picture.size(), bin}},
-                    m_options);
+                    m_options, m_outcome.made);
                 !failed.isEmpty())
                 return failed;
-            m_outcome.made.push_back({output, picture.size(), bytes});
         } else {
             if (QString failed = write(output, bin, m_options); !failed.isEmpty())
                 return failed;
-            m_outcome.made.push_back({output, picture.size(), bytes});
+            m_outcome.made.push_back({output, Made::Kind::Bin, picture.size(), bytes});
         }
         if (!preview.isEmpty()) {
             const QByteArray bitmap = core::bitmapBytes(picture);
@@ -222,7 +256,7 @@ public:
                 return notEnoughMemory(name());
             if (QString failed = write(preview, bytesOf(bitmap), m_options); !failed.isEmpty())
                 return failed;
-            m_outcome.made.push_back({preview, picture.size(), bytes});
+            m_outcome.made.push_back({preview, Made::Kind::Preview, picture.size(), bytes});
         }
         ++m_outcome.frames;
         return {};
@@ -253,12 +287,14 @@ private:
 
 } // namespace
 
-Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
+namespace {
+
+void runJobOrThrow(const Job &job, const Options &options, core::BinBuffer &bin, QSize &loaded,
+                   Outcome &outcome)
 {
-    Outcome outcome;
     if (!job.refusal.isEmpty()) {
         outcome.error = job.refusal;
-        return outcome;
+        return;
     }
     // A worker's pictures take over one another's memory, which the system would otherwise
     // clear for each of them.
@@ -267,20 +303,22 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     const QString name = converter.name();
     if (options.fromBin) {
         showBin(job, name, *options.fromBin, options, outcome);
-        return outcome;
+        return;
     }
 
-    const auto bytes =
-        job.source == kStandardStream ? readStandardInput() : core::readPictureFile(job.source);
+    const auto bytes = job.source == kStandardStream
+                           ? readStandardInput(core::kMaxPictureFileBytes, true)
+                           : core::readPictureFile(job.source);
     if (!bytes) {
         outcome.error = bytes.error().toString();
-        return outcome;
+        return;
     }
     // The size is judged from the header, before a pixel is decoded; a refusal here is the
     // line itself, not a failure to read.
     QString refused;
     core::LoadOptions load;
     load.checkSize = [&](QSize upright) {
+        loaded = upright;
         refused = core::cropRefusal(upright, options.recipe);
         if (!refused.isEmpty())
             refused = name + QStringLiteral(": ") + refused;
@@ -294,6 +332,16 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     // A failure inside a frame is the frame's own line.
     QString failed;
     if (options.frames) {
+        // An animation damaged in a later frame is refused before any frame is written, so
+        // that a picture that fails leaves none of its files; one frame at a time, in bounded
+        // memory.
+        if (core::frameCount(bytes.value()) > 1)
+            if (const auto whole = core::decodeFrames(
+                    bytes.value(), name, load, [](int, core::PixelStore &) { return QString(); });
+                !whole) {
+                outcome.error = !refused.isEmpty() ? refused : whole.error().toString();
+                return;
+            }
         const auto frames =
             core::decodeFrames(bytes.value(), name, load, [&](int index, core::PixelStore &frame) {
                 failed = converter.convert(frame, index + 1);
@@ -303,13 +351,13 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
             outcome.error = !failed.isEmpty()    ? failed
                             : !refused.isEmpty() ? refused
                                                  : frames.error().toString();
-        return outcome;
+        return;
     }
 
     auto picture = core::decodePicture(bytes.value(), name, load);
     if (!picture) {
         outcome.error = !refused.isEmpty() ? refused : picture.error().toString();
-        return outcome;
+        return;
     }
     outcome.error = converter.convert(picture.value(), 0);
     if (const int count = core::frameCount(bytes.value()); count > 1 && outcome.error.isEmpty())
@@ -317,10 +365,47 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
                                  "(--frames converts each)")
                            .arg(name)
                            .arg(count);
+    return;
+}
+
+} // namespace
+
+Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
+{
+    Outcome outcome;
+    // Any allocation of a job may fail (a vector of a step, a copy for the C source); that is
+    // this picture's error line, and the run goes on with the next.
+    QSize loaded;
+    try {
+        runJobOrThrow(job, options, bin, loaded, outcome);
+    } catch (const std::bad_alloc &) {
+        const QString name =
+            job.source == kStandardStream ? standardInput() : core::displayPath(job.source);
+        outcome.error =
+            core::Error{core::Error::Kind::OutOfMemory, name,
+                        loaded.isEmpty() ? QString()
+                                         : Texts::tr("a picture of %1 x %2 pixels does not fit")
+                                               .arg(loaded.width())
+                                               .arg(loaded.height())}
+                .toString();
+    }
+    // A picture that fails leaves none of its files: the frames or the header written before
+    // the failure go again. Devices, pipes and links keep what they were given.
+    if (!outcome.error.isEmpty()) {
+        if (!options.dryRun)
+            for (const Made &made : outcome.made)
+                if (made.path != kStandardStream) {
+                    std::error_code ignored;
+                    const auto path = core::fsPath(made.path);
+                    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(path)))
+                        std::filesystem::remove(path, ignored);
+                }
+        outcome.made.clear();
+    }
     return outcome;
 }
 
-QString writeOneSource(const Options &options, std::vector<Outcome> &outcomes)
+QString writeOneSource(const Plan &plan, const Options &options, std::vector<Outcome> &outcomes)
 {
     std::vector<core::CPicture> pictures;
     for (const Outcome &outcome : outcomes)
@@ -328,11 +413,16 @@ QString writeOneSource(const Options &options, std::vector<Outcome> &outcomes)
             pictures.push_back({symbol, pictureName, size, bin});
     if (pictures.empty())
         return {};
-    const QString failed = writeC(options.output, std::move(pictures), options);
+    std::vector<Made> made;
+    const QString failed =
+        writeC(options.output, plan.oneHeader, std::move(pictures), options, made);
     if (failed.isEmpty())
         for (Outcome &outcome : outcomes)
             for (const auto &picture : outcome.collected)
-                outcome.made.push_back({options.output, picture.size, picture.bin.size()});
+                for (const Made &file : made)
+                    outcome.made.push_back(
+                        {file.path, file.kind, picture.size,
+                         file.kind == Made::Kind::CHeader ? 0 : std::uint64_t(picture.bin.size())});
     return failed;
 }
 

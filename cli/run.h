@@ -19,9 +19,19 @@ namespace cli {
 // One file a job wrote, or in a dry run would have written.
 struct Made
 {
-    QString path;            // kStandardStream for standard output
+    enum class Kind
+    {
+        Bin,
+        CSource,
+        CHeader,
+        Preview, // what the display unit shows, as a bitmap
+        Bitmap,  // a BIN file turned back into a picture
+    };
+
+    QString path; // kStandardStream for standard output
+    Kind kind = Kind::Bin;
     QSize size;              // of the picture in it
-    std::uint64_t bytes = 0; // of the BIN data it holds
+    std::uint64_t bytes = 0; // of the BIN data it holds; none in a header
 };
 
 // A picture kept for one C source of several.
@@ -58,6 +68,6 @@ std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const 
 
 // The C source and header of several pictures, once their jobs are done: the error line, or
 // an empty string. `outcomes` are the jobs' in order; failed ones add nothing to the source.
-QString writeOneSource(const Options &options, std::vector<Outcome> &outcomes);
+QString writeOneSource(const Plan &plan, const Options &options, std::vector<Outcome> &outcomes);
 
 } // namespace cli

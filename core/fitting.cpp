@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 namespace core {
@@ -130,7 +131,9 @@ PixelStore turned(PixelStore picture, int degrees)
     return out;
 }
 
-PixelStore scaledWindow(const PixelStore &picture, Extent scaled, Window window)
+namespace {
+
+PixelStore scaledWindowOrThrow(const PixelStore &picture, Extent scaled, Window window)
 {
     PixelStore out = PixelStore::allocate(window.width, window.height);
     if (out.isNull() || picture.isNull())
@@ -171,6 +174,19 @@ PixelStore scaledWindow(const PixelStore &picture, Extent scaled, Window window)
         }
     }
     return out;
+}
+
+} // namespace
+
+PixelStore scaledWindow(const PixelStore &picture, Extent scaled, Window window)
+{
+    // Its sums take 64 bytes a new pixel of a row: a panel a quarter of a billion pixels
+    // wide may not get them.
+    try {
+        return scaledWindowOrThrow(picture, scaled, window);
+    } catch (const std::bad_alloc &) {
+        return {};
+    }
 }
 
 PixelStore cropped(const PixelStore &picture, QRect crop)

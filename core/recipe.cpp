@@ -12,9 +12,13 @@ namespace core {
 
 namespace {
 
-Error outOfMemory(const QString &name)
+// Names the picture the step was making, so that a user sees which setting asked too much.
+Error outOfMemory(const QString &name, QSize making)
 {
-    return Error{Error::Kind::OutOfMemory, name, Texts::tr("the picture does not fit into memory")};
+    return Error{Error::Kind::OutOfMemory, name,
+                 Texts::tr("a picture of %1 x %2 pixels does not fit")
+                     .arg(making.width())
+                     .arg(making.height())};
 }
 
 template<typename T, std::size_t N>
@@ -54,10 +58,14 @@ constexpr std::array<std::pair<const char *, ByteOrder>, 2> kByteOrders{{
     {"be", ByteOrder::Big},
 }};
 
+// ASCII digits only: QChar::isDigit() takes full-width and other scripts' digits too, which
+// toInt() then refuses, silently.
 bool allDigits(QStringView text, int base)
 {
     return !text.isEmpty() && std::all_of(text.begin(), text.end(), [base](QChar c) {
-        return c.isDigit() || (base == 16 && c.toLower() >= u'a' && c.toLower() <= u'f');
+        const char16_t u = c.unicode();
+        return (u >= u'0' && u <= u'9') ||
+               (base == 16 && ((u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')));
     });
 }
 
@@ -142,7 +150,7 @@ Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QSt
     if (recipe.crop && recipe.crop->size() != picture.size()) {
         picture = cropped(picture, *recipe.crop);
         if (picture.isNull())
-            return outOfMemory(name);
+            return outOfMemory(name, recipe.crop->size());
     }
     if (picture.hasAlpha()) {
         if (recipe.alpha == AlphaMode::Blend)
@@ -151,14 +159,16 @@ Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QSt
             picture.dropAlpha();
     }
     if (recipe.rotation != 0) {
+        const QSize turnedSize =
+            turnsAcross(recipe.rotation) ? picture.size().transposed() : picture.size();
         picture = turned(std::move(picture), recipe.rotation);
         if (picture.isNull())
-            return outOfMemory(name);
+            return outOfMemory(name, turnedSize);
     }
     if (recipe.panel) {
         picture = fitted(std::move(picture), *recipe.panel, recipe.fitMode, recipe.background);
         if (picture.isNull())
-            return outOfMemory(name);
+            return outOfMemory(name, *recipe.panel);
     }
     return {};
 }
@@ -171,12 +181,12 @@ Expected<void> applyRecipe(PixelStore &picture, const Recipe &recipe, BinBuffer 
     const auto bytes = binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
     if (bin.size() != bytes) {
         if (bytes > bin.max_size())
-            return outOfMemory(name);
+            return outOfMemory(name, picture.size());
         try {
             // Shrinking keeps the memory; growing clears only the new part.
             bin.resize(std::size_t(bytes));
         } catch (const std::bad_alloc &) {
-            return outOfMemory(name);
+            return outOfMemory(name, picture.size());
         }
     }
     dither(picture, recipe.dither);

@@ -132,6 +132,10 @@ private slots:
                                   testing::encoded(testing::patternPicture(64, 48), "JPEG", 80)));
         QVERIFY(QFile::copy(TEST_DATA "/pictures/gif_animation_5_frames.gif",
                             dir.filePath("anim.gif")));
+        QVERIFY(testing::writeAll(dir.filePath("cut.gif"),
+                                  testing::readAll(dir.filePath("anim.gif")).left(120)));
+        for (const char *name : {"l.h", "anim-002.BIN"})
+            QVERIFY(testing::writeAll(dir.filePath(name), small));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
 #ifdef Q_OS_UNIX
         // A name that is bytes, not UTF-8, as Unix allows.
@@ -190,7 +194,9 @@ private slots:
         both.insert(after);
         QStringList changed;
         for (const QString &name : both.keys())
-            if (before.value(name) != after.value(name))
+            if (!after.contains(name))
+                changed << name + QStringLiteral(":gone");
+            else if (before.value(name) != after.value(name))
                 changed << name + heldBy(after.value(name), name.endsWith(u".bmp"));
         // Error lines start with the command's name, as Unix tools' do.
         QString first = result.errorLines.value(0);

@@ -179,7 +179,9 @@ private slots:
     {
         QFETCH(QString, recipe);
         QFETCH(QString, reason);
-        const cli::Job job{m_dir.filePath("damaged.jpg"), m_dir.filePath("damaged.BIN"), {}, {}};
+        cli::Job job;
+        job.source = m_dir.filePath("damaged.jpg");
+        job.output = m_dir.filePath("damaged.BIN");
         QVERIFY(testing::writeAll(job.source, makeJpeg(recipe)));
         core::BinBuffer bin;
         const QString error = cli::runJob(job, cli::Options{}, bin).error;

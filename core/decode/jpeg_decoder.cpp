@@ -93,6 +93,9 @@ struct Session
         info.err = jpeg_std_error(&errors.library);
         errors.library.error_exit = stop;
         errors.library.emit_message = onMessage;
+        // The library would print to standard error, which is the program's own: the error
+        // line it gives for the file says what is wrong.
+        errors.library.output_message = [](j_common_ptr) {};
         progress.progress_monitor = onProgress;
     }
     ~Session() { jpeg_destroy_decompress(&info); }

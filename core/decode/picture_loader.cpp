@@ -80,9 +80,13 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
         return gif.error();
     int count = 0;
     for (;; ++count) {
-        const auto more = gif.value().next();
-        if (!more)
-            return more.error();
+        auto more = gif.value().next();
+        if (!more) {
+            // Which frame, for an animation whose later frames are damaged.
+            Error error = more.error();
+            error.reason = Texts::tr("frame %1: %2").arg(count + 1).arg(error.reason);
+            return error;
+        }
         if (!more.value())
             return count;
         // The screen stays the decoder's, to composite the next frame on.
@@ -95,6 +99,11 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
         if (const QString stop = frame(count, shown); !stop.isEmpty())
             return cannotRead(name, stop);
     }
+}
+
+bool looksLikePicture(const QByteArray &start)
+{
+    return isJpeg(start) || isPng(start) || isGif(start) || isBmp(start);
 }
 
 int frameCount(const QByteArray &bytes)

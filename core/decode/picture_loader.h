@@ -51,6 +51,11 @@ using FrameSink = std::function<QString(int index, PixelStore &frame)>;
 Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const LoadOptions &options,
                            const FrameSink &frame);
 
+// Whether bytes start as a picture this program reads does: enough to refuse a stream that is
+// none before reading it all. kPictureSignatureBytes are enough to tell.
+inline constexpr qsizetype kPictureSignatureBytes = 8;
+bool looksLikePicture(const QByteArray &start);
+
 // How many frames the picture holds: 1 for a still picture, 0 when the bytes are not one
 // that this program reads. Cheap: no pixel is decoded.
 int frameCount(const QByteArray &bytes);

@@ -80,10 +80,6 @@
         <translation>標準入力</translation>
     </message>
     <message>
-        <source>the picture is too large</source>
-        <translation>画像が大きすぎます</translation>
-    </message>
-    <message>
         <source>nothing came in</source>
         <translation>何も入力されませんでした</translation>
     </message>
@@ -388,6 +384,36 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
     <message>
         <source>%1: an animation of %2 frames; the first was converted (--frames converts each)</source>
         <translation>%1: %2フレームのアニメーションです。最初のフレームを変換しました（--framesで各フレームを変換します）</translation>
+    </message>
+    <message>
+        <source>the C source and its header would be one file</source>
+        <translation>Cソースとそのヘッダーが同じファイルになります</translation>
+    </message>
+    <message>
+        <source>the preview and the C header would be one file</source>
+        <translation>プレビューとCヘッダーが同じファイルになります</translation>
+    </message>
+    <message>
+        <source>would write %1: the C header, %2 x %3 pixels
+</source>
+        <translation>%1に書き込みます（予定）: Cヘッダー、%2×%3画素
+</translation>
+    </message>
+    <message>
+        <source>not a picture in a format this program reads</source>
+        <translation>このプログラムが読める形式の画像ではありません</translation>
+    </message>
+    <message>
+        <source>more than %1 bytes came in, the most this program reads</source>
+        <translation>このプログラムが読む上限の%1バイトを超えるデータが入力されました</translation>
+    </message>
+    <message>
+        <source>%1: is more than %2 bytes long, but a BIN file of %3 x %4 pixels is %2 bytes</source>
+        <translation>%1: 長さが%2バイトを超えていますが、%3×%4画素のBINファイルは%2バイトです</translation>
+    </message>
+    <message>
+        <source>a picture of %1 x %2 pixels does not fit</source>
+        <translation>%1×%2画素の画像がメモリーに入りません</translation>
     </message>
 </context>
 <context>
@@ -759,6 +785,14 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
     <message>
         <source>its scans do not fit together</source>
         <translation>スキャン同士が整合していません</translation>
+    </message>
+    <message>
+        <source>frame %1: %2</source>
+        <translation>フレーム%1: %2</translation>
+    </message>
+    <message>
+        <source>a picture of %1 x %2 pixels does not fit</source>
+        <translation>%1×%2画素の画像がメモリーに入りません</translation>
     </message>
 </context>
 </TS>
