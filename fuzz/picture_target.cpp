@@ -1,15 +1,20 @@
 // The fuzz target: arbitrary bytes go the way a picture file goes in the product, through the
 // loader with its limits (every frame too, with alpha kept), the conversion with and without
-// preview, and the bitmap writer. Besides
-// the sanitizers it checks what must hold for any picture that loads, so that a wrong result
-// counts as a finding just like a crash.
+// preview, and the bitmap writer. An input that starts with a zero byte carries a recipe in
+// its next kRecipeBytes (crop, rotation, fit up to strips of extreme aspect, dithering,
+// transparency, key colour, byte order, C source), applied as the command line applies it,
+// before the picture. Besides the sanitizers it checks what must hold for any picture that
+// loads, so that a wrong result counts as a finding just like a crash.
 #include "core/conversion.h"
 #include "core/decode/bmp_decoder.h"
 #include "core/decode/exif.h"
 #include "core/decode/jpeg_decoder.h"
 #include "core/decode/picture_loader.h"
 #include "core/files/bitmap_file.h"
+#include "core/files/c_source.h"
 #include "core/fitting.h"
+#include "core/quantiser.h"
+#include "core/recipe.h"
 
 #include <QTemporaryDir>
 
@@ -59,6 +64,113 @@ void checkBitmapRoundTrip(const core::PixelStore &picture)
 bool fuzzing = false;
 constexpr qint64 kMaxFuzzedPixels = qint64(4) * kMaxConvertedSide * kMaxConvertedSide;
 
+// The recipe's bytes: flags, then the panel's sides and the crop as little-endian numbers, then
+// a colour for the background and the key.
+constexpr std::size_t kRecipeBytes = 20;
+// A panel may be as long and thin as the limits allow, but no larger in area than this, so
+// that a run stays short.
+constexpr std::int64_t kMaxPanelPixels = std::int64_t(1) << 22;
+
+std::uint32_t little(const std::uint8_t *bytes, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = value << 8 | bytes[i];
+    return value;
+}
+
+// The recipe the bytes describe, or none when it would make a panel past the fuzzing limits.
+std::optional<core::Recipe> recipeOf(const std::uint8_t *bytes, bool &words)
+{
+    core::Recipe recipe;
+    const std::uint8_t flags = bytes[0], more = bytes[1];
+    recipe.rotation = 90 * (flags >> 3 & 3);
+    recipe.fitMode = core::FitMode((flags >> 6) % 3);
+    recipe.dither = core::Dither(more % 3);
+    recipe.byteOrder = more & 4 ? core::ByteOrder::Big : core::ByteOrder::Little;
+    recipe.format = more & 8 ? core::OutputFormat::C : core::OutputFormat::Bin;
+    words = (more & 16) != 0;
+    recipe.alpha = flags & 2 ? core::AlphaMode::Blend : core::AlphaMode::Ignore;
+    const core::Colour colour = core::rgb(bytes[17], bytes[18], bytes[19]);
+    recipe.background = colour;
+    if (flags & 4)
+        recipe.colourKey = colour;
+    if (flags & 32) {
+        // Each side up to 2^22, the area bounded: strips of 4194304 x 1 and 1 x 262144.
+        const QSize panel(int(1 + little(bytes + 2, 3) % (1 << 22)),
+                          int(1 + little(bytes + 5, 3) % (1 << 22)));
+        if ((std::int64_t(panel.width()) + 15) / 16 * 16 * panel.height() > kMaxPanelPixels)
+            return std::nullopt;
+        recipe.panel = panel;
+    }
+    if (flags & 1)
+        recipe.crop = QRect(int(little(bytes + 8, 2)), int(little(bytes + 10, 2)),
+                            int(1 + little(bytes + 12, 2)), int(1 + little(bytes + 14, 2)));
+    return recipe;
+}
+
+// Whether every pixel of the picture has one colour, alpha included.
+bool flat(const core::PixelStore &picture)
+{
+    const std::uint32_t first = picture.row(0)[0];
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            if (picture.row(y)[x] != first)
+                return false;
+    return true;
+}
+
+// The recipe on a loaded picture, as the command line applies it: the size it promises, the
+// same bytes with and without the preview, the byte order a pure swap, C source that names
+// every byte, and a flat picture fitted without dithering is still flat (on contain's bands).
+void checkRecipe(core::PixelStore picture, const core::Recipe &recipe, bool words)
+{
+    const QSize loaded = picture.size();
+    const bool wasFlat = !picture.hasAlpha() && flat(picture);
+    const core::Colour colour = picture.pixel(0, 0);
+    core::PixelStore second = picture.copy();
+    if (second.isNull())
+        return;
+    core::BinBuffer bin, again;
+    const auto applied = core::applyRecipe(picture, recipe, bin, true, QStringLiteral("input"));
+    if (!applied) {
+        const core::Error &error = applied.error();
+        if (error.path != QStringLiteral("input") || error.reason.isEmpty())
+            fail("unclear recipe error:", error.toString());
+        return;
+    }
+    if (picture.size() != core::shapedSize(loaded, recipe) ||
+        bin.size() !=
+            core::binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height())))
+        fail("the recipe made another size than it promised");
+    core::Recipe lowFirst = recipe;
+    lowFirst.byteOrder = core::ByteOrder::Little;
+    if (!core::applyRecipe(second, lowFirst, again, false, QStringLiteral("input")))
+        return;
+    if (recipe.byteOrder == core::ByteOrder::Big)
+        core::applyByteOrder(again, core::ByteOrder::Big);
+    if (again != bin)
+        fail("the preview or the byte order changed the bytes");
+    if (wasFlat && recipe.dither == core::Dither::None && !recipe.colourKey) {
+        const core::Colour shown = core::quantise(colour).preview;
+        const core::Colour band = core::quantise(recipe.background).preview;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (const core::Colour c = picture.pixel(x, y);
+                    c != shown &&
+                    (c != band || !recipe.panel || recipe.fitMode != core::FitMode::Contain))
+                    fail("a flat picture came out with another colour:", core::colourWord(c));
+    }
+    if (recipe.format == core::OutputFormat::C) {
+        const core::CFiles files = core::cSources(
+            {{QStringLiteral("input"), QStringLiteral("input.png"), picture.size(), bin}},
+            {recipe.byteOrder, words, QStringLiteral("input"), false});
+        if (files.header.isEmpty() ||
+            files.source.count("0x") < qsizetype(bin.size()) / (words ? 2 : 1))
+            fail("the C source lacks bytes");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -69,6 +181,26 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    if (size > kRecipeBytes && data[0] == 0) {
+        bool words = false;
+        const auto recipe = recipeOf(data + 1, words);
+        if (!recipe)
+            return 0;
+        const QByteArray bytes =
+            QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1 + kRecipeBytes),
+                                    qsizetype(size - 1 - kRecipeBytes));
+        core::LoadOptions load;
+        load.shrinkFor = core::shrinkBox(*recipe);
+        load.keepAlpha = recipe->needsAlpha();
+        load.checkSize = [](QSize upright) {
+            return qint64(upright.width()) * upright.height() > kMaxFuzzedPixels
+                       ? QStringLiteral("too large")
+                       : QString();
+        };
+        if (auto loaded = core::decodePicture(bytes, QStringLiteral("input"), load))
+            checkRecipe(std::move(loaded).value(), *recipe, words);
+        return 0;
+    }
     // The bytes as an APP1 segment's data too, which reaches the EXIF walk directly.
     if (unsigned(core::exifOrientation({data, size})) > 8)
         fail("EXIF orientation out of range");
