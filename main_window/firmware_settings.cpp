@@ -1,5 +1,7 @@
 #include "firmware_settings.h"
 
+#include "core/decode/picture_limits.h"
+
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -17,6 +19,10 @@ core::Recipe readRecipe(const QString &path)
     core::Recipe recipe;
     const QString group = QStringLiteral("firmware/");
     recipe.panel = core::sizeFromWord(file.value(group + QStringLiteral("panel")).toString());
+    // A panel past what the program can hold is not understood, as the command line's --fit
+    // would refuse it.
+    if (recipe.panel && !core::sizeRefusal(recipe.panel->width(), recipe.panel->height()).isEmpty())
+        recipe.panel.reset();
     const auto read = [&](const char *key) {
         return file.value(group + QLatin1String(key)).toString();
     };
