@@ -76,6 +76,8 @@ private slots:
             << QStringLiteral("bool.bmp=picture_bool uint8_t.bmp=picture_uint8_t "
                               "2024-logo.bmp=picture_2024_logo 写真.bmp=picture_u5199_u771f "
                               "main.bmp=picture_main");
+        QTest::newRow("logo and Logo from two folders")
+            << QString() << QStringLiteral("one/logo.bmp=logo two/Logo.png=Logo");
         QTest::newRow("bytes, high byte first")
             << QStringLiteral("--byte-order be") << QStringLiteral("a.bmp=a");
         QTest::newRow("words") << QStringLiteral("--c-type u16") << QStringLiteral("a.bmp=a");
@@ -85,6 +87,14 @@ private slots:
             << QStringLiteral("--name logo_le") << QStringLiteral("a.bmp=logo_le");
         QTest::newRow("several in one source, with their table")
             << QStringLiteral("-o assets.c") << QStringLiteral("a.bmp=a b.bmp=b a.png=a_2");
+        // Both ways round: logo's macro is taken by logo_HEIGHT before, and takes logo_WIDTH's.
+        QTest::newRow("names of one source's macros")
+            << QStringLiteral("-o assets.c")
+            << QStringLiteral("logo_HEIGHT.bmp=logo_HEIGHT logo.bmp=logo_2 "
+                              "logo_WIDTH.bmp=logo_WIDTH ASSETS_H.bmp=ASSETS_H "
+                              "assets_pictures.bmp=assets_pictures_2 "
+                              "ASSETS_PICTURE_COUNT.bmp=ASSETS_PICTURE_COUNT_2 "
+                              "\\xffo.bmp=picture_xffo");
     }
 
     void compilesLinksAndHoldsTheWords()

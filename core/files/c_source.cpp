@@ -6,6 +6,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <array>
 #include <iterator>
 
 namespace core {
@@ -210,16 +211,34 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
     const bool table = pictures.size() > 1;
     const QByteArray tableType = (base + QStringLiteral("_picture")).toUtf8();
     const QByteArray tableName = (base + QStringLiteral("_pictures")).toUtf8();
-    // Two pictures of one name (a.png, a.jpg) get _2, _3, ...; so does one named like the table.
-    QSet<QString> taken{QString::fromUtf8(tableType), QString::fromUtf8(tableName)};
+    const QByteArray count = base.toUpper().toUtf8() + "_PICTURE_COUNT";
+    // The header's name with its case, as a symbol is made: headers of one run whose names make
+    // the same guard would declare the same array, and could not be used together anyway.
+    const QByteArray guard = "VARNELLO_" + base.toUtf8() + "_h";
+    // Every name the text defines is its own: a picture whose name, or a macro made from it,
+    // is taken (a.png after a.jpg, logo_WIDTH.png after logo.png, assets_pictures.png in
+    // assets.c) gets _2, _3, ...
+    QSet<QString> taken;
+    for (const QByteArray &name :
+         {tableType, tableName, count, guard, QByteArrayLiteral("VARNELLO_ATTRIBUTES")})
+        taken.insert(QString::fromUtf8(name));
+    const auto names = [](const QString &symbol) {
+        return std::array{symbol, symbol + QStringLiteral("_WIDTH"),
+                          symbol + QStringLiteral("_HEIGHT")};
+    };
     for (CPicture &picture : pictures) {
         const QString wanted = picture.symbol;
-        for (int n = 2; taken.contains(picture.symbol); ++n)
+        const auto free = [&](const QString &symbol) {
+            const auto made = names(symbol);
+            return std::none_of(made.begin(), made.end(),
+                                [&](const QString &name) { return taken.contains(name); });
+        };
+        for (int n = 2; !free(picture.symbol); ++n)
             picture.symbol = wanted + QStringLiteral("_%1").arg(n);
-        taken.insert(picture.symbol);
+        for (const QString &name : names(picture.symbol))
+            taken.insert(name);
     }
 
-    const QByteArray guard = base.toUpper().toUtf8() + "_H";
     QByteArray header = "/* Made by varnello-convert: ";
     header += table ? QByteArray::number(qsizetype(pictures.size())) + " pictures"
                     : pictures.front().pictureName.toUtf8();
@@ -245,10 +264,9 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
                   " {\n    const char *name;\n"
                   "    uint32_t width;\n    uint32_t height;\n    const " +
                   (options.words ? "uint16_t" : "uint8_t") + " *data;\n} " + tableType + ";\n\n";
-        header += "#define " + base.toUpper().toUtf8() + "_PICTURE_COUNT " +
-                  QByteArray::number(qsizetype(pictures.size())) + "\n";
-        header += "extern const " + tableType + ' ' + tableName + '[' + base.toUpper().toUtf8() +
-                  "_PICTURE_COUNT] VARNELLO_ATTRIBUTES;\n\n";
+        header += "#define " + count + ' ' + QByteArray::number(qsizetype(pictures.size())) + "\n";
+        header += "extern const " + tableType + ' ' + tableName + '[' + count +
+                  "] VARNELLO_ATTRIBUTES;\n\n";
     }
     header += "#ifdef __cplusplus\n}\n#endif\n\n#endif\n";
 
@@ -261,8 +279,8 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
         files.source += declaration(picture, options) + " = {\n" +
                         elements(picture.bin, options.words) + "};\n\n";
     if (table) {
-        files.source += "const " + tableType + ' ' + tableName + '[' + base.toUpper().toUtf8() +
-                        "_PICTURE_COUNT] VARNELLO_ATTRIBUTES = {\n";
+        files.source +=
+            "const " + tableType + ' ' + tableName + '[' + count + "] VARNELLO_ATTRIBUTES = {\n";
         for (const CPicture &picture : pictures) {
             const QByteArray id = picture.symbol.toUtf8();
             files.source +=
