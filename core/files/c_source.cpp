@@ -1,5 +1,6 @@
 #include "core/files/c_source.h"
 
+#include "core/files/native_path.h"
 #include "core/files/output_name.h"
 
 #include <QList>
@@ -271,10 +272,12 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
     header += "#ifdef __cplusplus\n}\n#endif\n\n#endif\n";
 
     CFiles files;
+    // The header by the bytes of its file's name, which need not be UTF-8.
     files.source = options.selfContained
                        ? header + '\n'
-                       : "/* Made by varnello-convert; see " + options.baseName.toUtf8() +
-                             ".h. */\n#include \"" + options.baseName.toUtf8() + ".h\"\n\n";
+                       : "/* Made by varnello-convert; see " +
+                             displayPath(options.baseName).toUtf8() + ".h. */\n#include \"" +
+                             nativePath(options.baseName) + ".h\"\n\n";
     for (const CPicture &picture : pictures)
         files.source += declaration(picture, options) + " = {\n" +
                         elements(picture.bin, options.words) + "};\n\n";
