@@ -71,11 +71,20 @@ private slots:
     {
         QTest::addColumn<QString>("options");
         QTest::addColumn<QString>("pictures");
-        QTest::newRow("awkward names")
+        QTest::newRow("keywords and names C++ reserves")
             << QString()
-            << QStringLiteral("bool.bmp=picture_bool uint8_t.bmp=picture_uint8_t "
-                              "2024-logo.bmp=picture_2024_logo 写真.bmp=picture_u5199_u771f "
-                              "main.bmp=picture_main");
+            << QStringLiteral(
+                   "bool.bmp=picture_bool and.bmp=picture_and bitand.bmp=picture_bitand "
+                   "_Bool.bmp=picture_Bool __x.bmp=picture_x a--b.bmp=a_b end-.bmp=end "
+                   "main.bmp=picture_main std.bmp=picture_std 写真.bmp=picture_u5199_u771f "
+                   "2024-logo.bmp=picture_2024_logo");
+        QString standard;
+        for (const char *name :
+             {"uint_fast16_t", "int_least8_t", "UINT8_MAX", "SIZE_MAX", "UINT8_C", "INT8", "PRIu8",
+              "NULL", "EOF", "errno", "FILE", "linux", "unix", "i386", "VARNELLO_ATTRIBUTES"})
+            standard += QStringLiteral(" %1.bmp=picture_%1").arg(QLatin1String(name));
+        QTest::newRow("names of the standard headers, of GNU C and of ours")
+            << QString() << standard.trimmed();
         QTest::newRow("logo and Logo from two folders")
             << QString() << QStringLiteral("one/logo.bmp=logo two/Logo.png=Logo");
         QTest::newRow("bytes, high byte first")
