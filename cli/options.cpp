@@ -198,7 +198,8 @@ const Row kRows[] = {
     {0, "name", "SYMBOL",
      QT_TRANSLATE_NOOP("cli", "With --format c, the array's name instead of the picture's (one "
                               "picture)."),
-     QT_TRANSLATE_NOOP("cli", "a C identifier that is no keyword, such as logo_le"),
+     QT_TRANSLATE_NOOP("cli",
+                       "a C identifier that means nothing else to C or C++, such as logo_le"),
      [](Options &o, const QString &v) { return o.symbol = v, core::isUsableCIdentifier(v); }, true},
     {0, "c-type", "u8|u16",
      QT_TRANSLATE_NOOP("cli", "With --format c, the array's elements: u8, the bytes (the default), "

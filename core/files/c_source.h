@@ -16,15 +16,18 @@
 
 namespace core {
 
-// The name of a picture file made into an identifier that any C or C++ compiler takes: the name
-// without its extension, with each other character than an ASCII letter, digit or underscore
-// written as "_" (ASCII) or "_u" and its code point in hex, so that two Japanese names stay
-// apart. A name that would not start with a letter, or is a C or C++ keyword or a standard type
-// name, gets "picture_" before it; no name at all gives "picture".
+// The name of a picture file made into the name of its array, one that no compiler or standard
+// header takes for anything else: the name without its extension, with each other character
+// than an ASCII letter, digit or underscore written as "_" (ASCII) or "_u" and its code point in
+// hex, so that two Japanese names stay apart, and a byte of a name that is not UTF-8 as "_x" and
+// its value; a run of underscores as one, and none at the end, since C++ reserves "__" and the
+// macros add "_WIDTH". A name that would not start with a letter, or that is a keyword, a
+// standard header's or a compiler's own name, or one of ours (the README's C source section has
+// the rule), gets "picture_" before it; no name at all gives "picture".
 QString cIdentifier(const QString &fileName);
 
-// Whether `name` can be used as it is: an ASCII letter, then letters, digits and underscores,
-// and none of the words cIdentifier() avoids.
+// Whether `name` can be used as it is: an ASCII letter, then letters, digits and single
+// underscores, and none of the names cIdentifier() avoids.
 bool isUsableCIdentifier(const QString &name);
 
 struct CPicture

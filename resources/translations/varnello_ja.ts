@@ -304,8 +304,8 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>--format cで、画像の名前の代わりに使う配列の名前です（画像1つのみ）。</translation>
     </message>
     <message>
-        <source>a C identifier that is no keyword, such as logo_le</source>
-        <translation>キーワードでないCの識別子（例: logo_le）</translation>
+        <source>a C identifier that means nothing else to C or C++, such as logo_le</source>
+        <translation>CやC++で他の意味を持たないCの識別子（例: logo_le）</translation>
     </message>
     <message>
         <source>With --format c, the array&apos;s elements: u8, the bytes (the default), or u16, each pixel&apos;s 5-6-5 word as a uint16_t (byte-swapped with --byte-order be).</source>
