@@ -153,7 +153,9 @@ class tst_WriteFaults : public QObject
 private slots:
     // Every writer of the command line onto every kind of target: a new or regular file is
     // replaced whole, a link's target is written and the link stays, a device or a pipe takes
-    // the bytes in place and stays what it was, a read-only file stays as it was.
+    // the bytes in place and stays what it was, a read-only file stays as it was. A link in a
+    // sticky world-writable folder (/tmp) is followed only when it is the running user's or the
+    // folder owner's, as the kernel would; here it is the second of two.
     void targets_data()
     {
         QTest::addColumn<QString>("writer");
@@ -168,6 +170,12 @@ private slots:
             {"read-only", "1 file: old (the file is read-only)", nullptr},
             {"link to regular", "0 link to file: new", nullptr},
             {"dangling link", "0 link to file: new", nullptr},
+            {"own link in a shared folder", "0 link to file: new", nullptr},
+            {"folder owner's link in a shared folder", "0 link to file: new", nullptr},
+            {"another's link in a shared folder",
+             "1 link to file: old (the link belongs to another user in a shared folder (sticky, "
+             "world-writable); it is not followed)",
+             nullptr},
             {"null device", "0 character device", nullptr},
             {"full device", "1 character device (no space left on the device)", nullptr},
             {"pipe", "0 pipe: new", nullptr},
@@ -206,8 +214,22 @@ private slots:
         if (target == u"read-only")
             QVERIFY(chmod(native.constData(), 0444) == 0);
         if (target.contains(u"link")) {
-            QVERIFY(QFile::link("real", path));
+            const bool shared = target.endsWith(u"shared folder");
+            QVERIFY(QFile::link(shared ? "shared/l" : "real", path));
             QVERIFY(target == u"dangling link" || testing::writeAll(dir.filePath("real"), old));
+            // The shared folder is another user's but for the last row, the link theirs but
+            // for the first.
+            const QByteArray folder = QFile::encodeName(dir.filePath("shared"));
+            const QByteArray link = folder + "/l";
+            const uid_t other = 65534; // nobody
+            if (shared &&
+                (mkdir(folder.constData(), 0700) != 0 || chmod(folder.constData(), 01777) != 0 ||
+                 symlink("../real", link.constData()) != 0))
+                QFAIL("cannot make the shared folder and its link");
+            if (shared &&
+                ((!target.startsWith(u"another's") && chown(folder.constData(), other, -1) != 0) ||
+                 (!target.startsWith(u"own") && lchown(link.constData(), other, -1) != 0)))
+                QSKIP("giving a file to another user needs root");
         }
         if (target.endsWith(u"device")) {
             // The system's own /dev/null must never be at stake: a node of the same device,
@@ -243,8 +265,9 @@ private slots:
         QStringList present =
             QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-        present.removeAll("x.BIN"); // the preview's BIN file
-        present.removeAll("real");  // a link's target
+        present.removeAll("x.BIN");  // the preview's BIN file
+        present.removeAll("real");   // a link's target
+        present.removeAll("shared"); // the folder of the second link
         present.removeIf([](const QString &name) { return name.endsWith(".h"); }); // C headers
         QCOMPARE(present, QStringList({"a.bmp", "c.BIN", "fresh", "t"}));
 #endif

@@ -187,27 +187,53 @@ struct Target
     struct stat status = {};
 };
 
-// Follows the links the path's last part leads through; 0 or the errno.
-int resolve(QByteArray path, Target &target)
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// In a folder where anyone may make links and only their owners remove them (/tmp), another
+// user's link may lead wherever they like, to a file only we may write. As the kernel's
+// protected symlinks do, such a link is followed only when it is our own or the folder owner's.
+// The kernel asks this only of an ordinary open, not of our resolving and renaming.
+QString refusedLink(const QByteArray &link, const struct stat &status)
+{
+    if (status.st_uid == ::geteuid())
+        return {};
+    struct stat folder;
+    if (::stat(folderOf(link).constData(), &folder) != 0)
+        return systemReason(errno);
+    if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) ||
+        folder.st_uid == status.st_uid)
+        return {};
+    return Texts::tr("the link belongs to another user in a shared folder (sticky, "
+                     "world-writable); it is not followed");
+}
+
+// Follows the links the path's last part leads through; the reason when it cannot.
+QString resolve(QByteArray path, Target &target)
 {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat status;
         if (::lstat(path.constData(), &status) != 0) {
             if (errno != ENOENT)
-                return errno;
+                return systemReason(errno);
             target = {path, false, {}};
-            return 0;
+            return {};
         }
         if (!S_ISLNK(status.st_mode)) {
             target = {path, true, status};
-            return 0;
+            return {};
         }
+        if (const QString refused = refusedLink(path, status); !refused.isEmpty())
+            return refused;
         QByteArray link(qsizetype(status.st_size > 0 ? status.st_size : 256), '\0');
         for (;;) {
             const ssize_t length =
                 ::readlink(path.constData(), link.data(), std::size_t(link.size()));
             if (length < 0)
-                return errno;
+                return systemReason(errno);
             if (length < link.size()) {
                 link.truncate(length);
                 break;
@@ -218,13 +244,7 @@ int resolve(QByteArray path, Target &target)
             link.prepend(path.left(path.lastIndexOf('/') + 1));
         path = link;
     }
-    return ELOOP;
-}
-
-QByteArray folderOf(const QByteArray &path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    return systemReason(ELOOP);
 }
 
 int closeChecked(int &fd)
@@ -454,8 +474,8 @@ Expected<void> writeFile(const QString &path, std::span<const std::uint8_t> byte
     if (path.isEmpty())
         return cannotWrite(path, Texts::tr("no file name was given"));
     Target target;
-    if (const int failure = resolve(nativePath(path), target))
-        return cannotWrite(path, systemReason(failure));
+    if (const QString failure = resolve(nativePath(path), target); !failure.isEmpty())
+        return cannotWrite(path, failure);
     const mode_t mode = target.status.st_mode;
     QString failure;
     if (!target.exists || S_ISREG(mode))
