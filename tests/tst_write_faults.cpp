@@ -9,6 +9,7 @@
 #include "support.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include <unistd.h>
 #endif
 #if defined(Q_OS_LINUX)
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #endif
 
@@ -251,6 +253,12 @@ private slots:
             });
         }
 
+#if defined(Q_OS_LINUX)
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(),
+                                  IN_CREATE | IN_MOVED_TO) >= 0);
+        const auto unwatch = qScopeGuard([watch] { close(watch); });
+#endif
         const testing::Run run = testing::runConvert(writing(writer, "t"), dir.path());
         if (reader.joinable())
             reader.join();
@@ -261,10 +269,23 @@ private slots:
             got += QStringLiteral(" (%1)").arg(
                 run.errorLines.value(0).section(QStringLiteral(": "), -1));
         QCOMPARE(got, outcome);
-        // Nothing else came or stayed: no temporary file beside the target.
+        // Nothing else stayed: no temporary file beside the target.
         QStringList present =
             QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+#if defined(Q_OS_LINUX)
+        // What came and went was a temporary of what stayed, hidden from a glob over the folder.
+        alignas(inotify_event) char events[1 << 16];
+        const ssize_t size = read(watch, events, sizeof events);
+        for (ssize_t at = 0; at < size;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+            const QString name = QFile::decodeName(event->name);
+            const auto temporary =
+                QRegularExpression(R"(^\.(.+)\.[0-9a-f]{8}~$)").match(name).captured(1);
+            QVERIFY2(present.contains(name) || present.contains(temporary), qPrintable(name));
+            at += qsizetype(sizeof(inotify_event) + event->len);
+        }
+#endif
         present.removeAll("x.BIN");  // the preview's BIN file
         present.removeAll("real");   // a link's target
         present.removeAll("shared"); // the folder of the second link

@@ -18,6 +18,7 @@
 #include <QStringList>
 #include <io.h>
 #else
+#include <climits>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
@@ -123,11 +124,6 @@ private:
     QByteArray m_name;
     NameNode m_node;
 };
-
-QByteArray temporaryName(const QByteArray &target)
-{
-    return target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + '~';
-}
 
 } // namespace
 
@@ -245,6 +241,25 @@ QString resolve(QByteArray path, Target &target)
         path = link;
     }
     return systemReason(ELOOP);
+}
+
+// A temporary file's name, beside the target so that it can be renamed over it, and hidden
+// (.NAME.xxxxxxxx~) so that a glob over the folder never takes it. A long NAME is cut short,
+// between characters, so that the name still fits.
+QByteArray temporaryName(const QByteArray &target)
+{
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray suffix =
+        '.' +
+        QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, '0') + '~';
+    QByteArray name = target.mid(slash + 1);
+    qsizetype fits = NAME_MAX - 1 - suffix.size();
+    if (name.size() > fits) {
+        while (fits > 0 && (static_cast<unsigned char>(name[fits]) & 0xc0) == 0x80)
+            --fits;
+        name.truncate(fits);
+    }
+    return target.left(slash + 1) + '.' + name + suffix;
 }
 
 int closeChecked(int &fd)
