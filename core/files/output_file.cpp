@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <optional>
 
 #if defined(Q_OS_WIN)
@@ -330,6 +331,8 @@ int openUnnamed([[maybe_unused]] const QByteArray &folder)
     return -1;
 }
 
+std::mutex g_namingUnnamed;
+
 int linkUnnamed(int fd, const QByteArray &name)
 {
     const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
@@ -402,6 +405,7 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
         if (const int failure = syncData(file.get()))
             return systemReason(failure);
 
+    std::unique_lock turn(g_namingUnnamed, std::defer_lock);
     if (unnamed) {
         // A new target is linked in place at once; an old one is replaced through a name of
         // our own, since a link cannot replace a file.
@@ -415,6 +419,10 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
             if (failure != EEXIST)
                 return systemReason(failure);
         }
+        // From the link to the rename, a kill leaves the name behind. A link waits in the
+        // kernel, unkillable, while another job renames in the folder, and is made when the
+        // kill has come; the jobs take turns here instead, where a kill ends the wait at once.
+        turn.lock();
         for (int attempt = 0; attempt < 16 && !named; ++attempt) {
             named.emplace(temporaryName(target.path));
             if (const int failure = linkUnnamed(file.get(), named->name())) {
@@ -432,6 +440,8 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
     if (::rename(named->name().constData(), target.path.constData()) != 0)
         return systemReason(errno);
     remover.keep = true;
+    if (turn.owns_lock())
+        turn.unlock();
     if (options.durability == Durability::Synced)
         syncFolder(folder);
     return {};
