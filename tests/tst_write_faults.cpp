@@ -9,6 +9,7 @@
 #include "support.h"
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include <unistd.h>
 #endif
 #if defined(Q_OS_LINUX)
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #endif
 
@@ -153,7 +155,9 @@ class tst_WriteFaults : public QObject
 private slots:
     // Every writer of the command line onto every kind of target: a new or regular file is
     // replaced whole, a link's target is written and the link stays, a device or a pipe takes
-    // the bytes in place and stays what it was, a read-only file stays as it was.
+    // the bytes in place and stays what it was, a read-only file stays as it was. A link in a
+    // sticky world-writable folder (/tmp) is followed only when it is the running user's or the
+    // folder owner's, as the kernel would; here it is the second of two.
     void targets_data()
     {
         QTest::addColumn<QString>("writer");
@@ -168,6 +172,12 @@ private slots:
             {"read-only", "1 file: old (the file is read-only)", nullptr},
             {"link to regular", "0 link to file: new", nullptr},
             {"dangling link", "0 link to file: new", nullptr},
+            {"own link in a shared folder", "0 link to file: new", nullptr},
+            {"folder owner's link in a shared folder", "0 link to file: new", nullptr},
+            {"another's link in a shared folder",
+             "1 link to file: old (the link belongs to another user in a shared folder (sticky, "
+             "world-writable); it is not followed)",
+             nullptr},
             {"null device", "0 character device", nullptr},
             {"full device", "1 character device (no space left on the device)", nullptr},
             {"pipe", "0 pipe: new", nullptr},
@@ -206,8 +216,22 @@ private slots:
         if (target == u"read-only")
             QVERIFY(chmod(native.constData(), 0444) == 0);
         if (target.contains(u"link")) {
-            QVERIFY(QFile::link("real", path));
+            const bool shared = target.endsWith(u"shared folder");
+            QVERIFY(QFile::link(shared ? "shared/l" : "real", path));
             QVERIFY(target == u"dangling link" || testing::writeAll(dir.filePath("real"), old));
+            // The shared folder is another user's but for the last row, the link theirs but
+            // for the first.
+            const QByteArray folder = QFile::encodeName(dir.filePath("shared"));
+            const QByteArray link = folder + "/l";
+            const uid_t other = 65534; // nobody
+            if (shared &&
+                (mkdir(folder.constData(), 0700) != 0 || chmod(folder.constData(), 01777) != 0 ||
+                 symlink("../real", link.constData()) != 0))
+                QFAIL("cannot make the shared folder and its link");
+            if (shared &&
+                ((!target.startsWith(u"another's") && chown(folder.constData(), other, -1) != 0) ||
+                 (!target.startsWith(u"own") && lchown(link.constData(), other, -1) != 0)))
+                QSKIP("giving a file to another user needs root");
         }
         if (target.endsWith(u"device")) {
             // The system's own /dev/null must never be at stake: a node of the same device,
@@ -229,6 +253,12 @@ private slots:
             });
         }
 
+#if defined(Q_OS_LINUX)
+        const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(inotify_add_watch(watch, QFile::encodeName(dir.path()).constData(),
+                                  IN_CREATE | IN_MOVED_TO) >= 0);
+        const auto unwatch = qScopeGuard([watch] { close(watch); });
+#endif
         const testing::Run run = testing::runConvert(writing(writer, "t"), dir.path());
         if (reader.joinable())
             reader.join();
@@ -239,12 +269,26 @@ private slots:
             got += QStringLiteral(" (%1)").arg(
                 run.errorLines.value(0).section(QStringLiteral(": "), -1));
         QCOMPARE(got, outcome);
-        // Nothing else came or stayed: no temporary file beside the target.
+        // Nothing else stayed: no temporary file beside the target.
         QStringList present =
             QDir(dir.path())
                 .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
-        present.removeAll("x.BIN"); // the preview's BIN file
-        present.removeAll("real");  // a link's target
+#if defined(Q_OS_LINUX)
+        // What came and went was a temporary of what stayed, hidden from a glob over the folder.
+        alignas(inotify_event) char events[1 << 16];
+        const ssize_t size = read(watch, events, sizeof events);
+        for (ssize_t at = 0; at < size;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(events + at);
+            const QString name = QFile::decodeName(event->name);
+            const auto temporary =
+                QRegularExpression(R"(^\.(.+)\.[0-9a-f]{8}~$)").match(name).captured(1);
+            QVERIFY2(present.contains(name) || present.contains(temporary), qPrintable(name));
+            at += qsizetype(sizeof(inotify_event) + event->len);
+        }
+#endif
+        present.removeAll("x.BIN");  // the preview's BIN file
+        present.removeAll("real");   // a link's target
+        present.removeAll("shared"); // the folder of the second link
         present.removeIf([](const QString &name) { return name.endsWith(".h"); }); // C headers
         QCOMPARE(present, QStringList({"a.bmp", "c.BIN", "fresh", "t"}));
 #endif

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <mutex>
 #include <optional>
 
 #if defined(Q_OS_WIN)
@@ -18,6 +19,7 @@
 #include <QStringList>
 #include <io.h>
 #else
+#include <climits>
 #include <csignal>
 #include <ctime>
 #include <fcntl.h>
@@ -124,11 +126,6 @@ private:
     NameNode m_node;
 };
 
-QByteArray temporaryName(const QByteArray &target)
-{
-    return target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 16) + '~';
-}
-
 } // namespace
 
 void removeTemporaryFiles() noexcept
@@ -187,27 +184,53 @@ struct Target
     struct stat status = {};
 };
 
-// Follows the links the path's last part leads through; 0 or the errno.
-int resolve(QByteArray path, Target &target)
+QByteArray folderOf(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+// In a folder where anyone may make links and only their owners remove them (/tmp), another
+// user's link may lead wherever they like, to a file only we may write. As the kernel's
+// protected symlinks do, such a link is followed only when it is our own or the folder owner's.
+// The kernel asks this only of an ordinary open, not of our resolving and renaming.
+QString refusedLink(const QByteArray &link, const struct stat &status)
+{
+    if (status.st_uid == ::geteuid())
+        return {};
+    struct stat folder;
+    if (::stat(folderOf(link).constData(), &folder) != 0)
+        return systemReason(errno);
+    if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) ||
+        folder.st_uid == status.st_uid)
+        return {};
+    return Texts::tr("the link belongs to another user in a shared folder (sticky, "
+                     "world-writable); it is not followed");
+}
+
+// Follows the links the path's last part leads through; the reason when it cannot.
+QString resolve(QByteArray path, Target &target)
 {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat status;
         if (::lstat(path.constData(), &status) != 0) {
             if (errno != ENOENT)
-                return errno;
+                return systemReason(errno);
             target = {path, false, {}};
-            return 0;
+            return {};
         }
         if (!S_ISLNK(status.st_mode)) {
             target = {path, true, status};
-            return 0;
+            return {};
         }
+        if (const QString refused = refusedLink(path, status); !refused.isEmpty())
+            return refused;
         QByteArray link(qsizetype(status.st_size > 0 ? status.st_size : 256), '\0');
         for (;;) {
             const ssize_t length =
                 ::readlink(path.constData(), link.data(), std::size_t(link.size()));
             if (length < 0)
-                return errno;
+                return systemReason(errno);
             if (length < link.size()) {
                 link.truncate(length);
                 break;
@@ -218,13 +241,26 @@ int resolve(QByteArray path, Target &target)
             link.prepend(path.left(path.lastIndexOf('/') + 1));
         path = link;
     }
-    return ELOOP;
+    return systemReason(ELOOP);
 }
 
-QByteArray folderOf(const QByteArray &path)
+// A temporary file's name, beside the target so that it can be renamed over it, and hidden
+// (.NAME.xxxxxxxx~) so that a glob over the folder never takes it. A long NAME is cut short,
+// between characters, so that the name still fits.
+QByteArray temporaryName(const QByteArray &target)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const qsizetype slash = target.lastIndexOf('/');
+    const QByteArray suffix =
+        '.' +
+        QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, '0') + '~';
+    QByteArray name = target.mid(slash + 1);
+    qsizetype fits = NAME_MAX - 1 - suffix.size();
+    if (name.size() > fits) {
+        while (fits > 0 && (static_cast<unsigned char>(name[fits]) & 0xc0) == 0x80)
+            --fits;
+        name.truncate(fits);
+    }
+    return target.left(slash + 1) + '.' + name + suffix;
 }
 
 int closeChecked(int &fd)
@@ -294,6 +330,8 @@ int openUnnamed([[maybe_unused]] const QByteArray &folder)
     errno = EOPNOTSUPP;
     return -1;
 }
+
+std::mutex g_namingUnnamed;
 
 int linkUnnamed(int fd, const QByteArray &name)
 {
@@ -367,6 +405,7 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
         if (const int failure = syncData(file.get()))
             return systemReason(failure);
 
+    std::unique_lock turn(g_namingUnnamed, std::defer_lock);
     if (unnamed) {
         // A new target is linked in place at once; an old one is replaced through a name of
         // our own, since a link cannot replace a file.
@@ -380,6 +419,10 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
             if (failure != EEXIST)
                 return systemReason(failure);
         }
+        // From the link to the rename, a kill leaves the name behind. A link waits in the
+        // kernel, unkillable, while another job renames in the folder, and is made when the
+        // kill has come; the jobs take turns here instead, where a kill ends the wait at once.
+        turn.lock();
         for (int attempt = 0; attempt < 16 && !named; ++attempt) {
             named.emplace(temporaryName(target.path));
             if (const int failure = linkUnnamed(file.get(), named->name())) {
@@ -397,6 +440,8 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
     if (::rename(named->name().constData(), target.path.constData()) != 0)
         return systemReason(errno);
     remover.keep = true;
+    if (turn.owns_lock())
+        turn.unlock();
     if (options.durability == Durability::Synced)
         syncFolder(folder);
     return {};
@@ -454,8 +499,8 @@ Expected<void> writeFile(const QString &path, std::span<const std::uint8_t> byte
     if (path.isEmpty())
         return cannotWrite(path, Texts::tr("no file name was given"));
     Target target;
-    if (const int failure = resolve(nativePath(path), target))
-        return cannotWrite(path, systemReason(failure));
+    if (const QString failure = resolve(nativePath(path), target); !failure.isEmpty())
+        return cannotWrite(path, failure);
     const mode_t mode = target.status.st_mode;
     QString failure;
     if (!target.exists || S_ISREG(mode))

@@ -655,6 +655,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>一時ファイルの名前を確保できません</translation>
     </message>
     <message>
+        <source>the link belongs to another user in a shared folder (sticky, world-writable); it is not followed</source>
+        <translation>共有フォルダー（スティッキービット付きで誰でも書き込めるフォルダー）にある他のユーザーのシンボリックリンクなので、たどりません</translation>
+    </message>
+    <message>
         <source>the file is read-only</source>
         <translation>読み取り専用のファイルです</translation>
     </message>
