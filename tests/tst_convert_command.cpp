@@ -344,7 +344,8 @@ private slots:
     }
 
     // Interrupted or killed mid-run, the command leaves each BIN file old or whole and no
-    // temporary file beside them, whether it syncs its writes or not.
+    // temporary file beside them (but for the moment of a rename, below), whether it syncs its
+    // writes or not.
     void anInterruptedRunLeavesNoTemporary_data()
     {
         QTest::addColumn<int>("signal");
@@ -384,8 +385,14 @@ private slots:
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(QDir(dir.path()).entryList({"*~"}, QDir::Files | QDir::Hidden), QStringList());
         const QByteArray whole = testing::binOf(dir.filePath("p0.jpg"));
+        // A kill that cannot be caught may strike while a whole file is being renamed into
+        // place: then one hidden, whole file at most, which no glob takes.
+        const QStringList left = QDir(dir.path()).entryList({"*~"}, QDir::Files | QDir::Hidden);
+        QVERIFY2(left.isEmpty() ||
+                     (signal == SIGKILL && left.size() == 1 && left[0].startsWith(u'.') &&
+                      testing::readAll(dir.filePath(left[0])) == whole),
+                 qPrintable(left.join(u' ')));
         for (const QString &bin : written())
             QVERIFY2(testing::readAll(bin) == whole, qPrintable(bin));
 #endif
