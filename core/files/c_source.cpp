@@ -20,25 +20,25 @@ namespace {
 // pattern; the words GCC and Clang predefine outside strict ISO modes on the systems and
 // processors firmware is built on or for (`echo | gcc -dM -E -std=gnu11 -`); main; C++'s std.
 constexpr const char *kTakenWords[] = {
-    "alignas alignof and and_eq asm auto bitand bitor bool break case catch char class compl "
-    "concept const consteval constexpr constinit const_cast continue co_await co_return co_yield "
-    "decltype default delete do double dynamic_cast else enum explicit export extern false float "
-    "for friend goto if inline int long mutable namespace new noexcept not not_eq nullptr "
-    "operator or or_eq private protected public register reinterpret_cast requires restrict "
-    "return short signed sizeof static static_assert static_cast struct switch template this "
-    "thread_local throw true try typedef typeid typename typeof typeof_unqual union unsigned using "
-    "virtual void volatile while xor xor_eq",
-    "assert BUFSIZ CHAR_BIT CLOCKS_PER_SEC CMPLX CMPLXF CMPLXL complex DECIMAL_DIG EDOM EILSEQ EOF "
-    "ERANGE errno EXIT_FAILURE EXIT_SUCCESS FILE fpclassify HUGE_VAL HUGE_VALF HUGE_VALL "
-    "I imaginary INFINITY isfinite isgreater isgreaterequal isinf isless islessequal "
-    "islessgreater isnan isnormal isunordered jmp_buf kill_dependency L_tmpnam LC_ALL LC_COLLATE "
-    "LC_CTYPE LC_MONETARY LC_NUMERIC LC_TIME MATH_ERREXCEPT math_errhandling MATH_ERRNO "
-    "memory_order NAN NDEBUG noreturn NULL offsetof ONCE_FLAG_INIT once_flag SEEK_CUR SEEK_END "
-    "SEEK_SET setjmp SIG_DFL SIG_ERR SIG_IGN SIGABRT SIGFPE SIGILL SIGINT SIGSEGV SIGTERM signbit "
-    "stderr stdin stdout TIME_ACTIVE TIME_MONOTONIC TIME_THREAD_ACTIVE TIME_UTC "
-    "TSS_DTOR_ITERATIONS unreachable va_arg va_copy va_end va_list va_start WEOF",
-    "AVR i386 linux mc68000 mc68010 mc68020 mc68030 mc68040 mc68060 MIPSEB MIPSEL mips MSP430 PPC "
-    "powerpc sparc sun unix WIN32 WIN64 WINNT",
+    ("alignas alignof and and_eq asm auto bitand bitor bool break case catch char class compl "
+     "concept const consteval constexpr constinit const_cast continue co_await co_return "
+     "co_yield decltype default delete do double dynamic_cast else enum explicit export extern "
+     "false float for friend goto if inline int long mutable namespace new noexcept not not_eq "
+     "nullptr operator or or_eq private protected public register reinterpret_cast requires "
+     "restrict return short signed sizeof static static_assert static_cast struct switch "
+     "template this thread_local throw true try typedef typeid typename typeof typeof_unqual "
+     "union unsigned using virtual void volatile while xor xor_eq"),
+    ("assert BUFSIZ CHAR_BIT CLOCKS_PER_SEC CMPLX CMPLXF CMPLXL complex DECIMAL_DIG EDOM EILSEQ "
+     "EOF ERANGE errno EXIT_FAILURE EXIT_SUCCESS FILE fpclassify HUGE_VAL HUGE_VALF HUGE_VALL I "
+     "imaginary INFINITY isfinite isgreater isgreaterequal isinf isless islessequal "
+     "islessgreater isnan isnormal isunordered jmp_buf kill_dependency L_tmpnam LC_ALL "
+     "LC_COLLATE LC_CTYPE LC_MONETARY LC_NUMERIC LC_TIME MATH_ERREXCEPT math_errhandling "
+     "MATH_ERRNO memory_order NAN NDEBUG noreturn NULL offsetof ONCE_FLAG_INIT once_flag "
+     "SEEK_CUR SEEK_END SEEK_SET setjmp SIG_DFL SIG_ERR SIG_IGN SIGABRT SIGFPE SIGILL SIGINT "
+     "SIGSEGV SIGTERM signbit stderr stdin stdout TIME_ACTIVE TIME_MONOTONIC TIME_THREAD_ACTIVE "
+     "TIME_UTC TSS_DTOR_ITERATIONS unreachable va_arg va_copy va_end va_list va_start WEOF"),
+    ("AVR i386 linux mc68000 mc68010 mc68020 mc68030 mc68040 mc68060 MIPSEB MIPSEL mips MSP430 "
+     "PPC powerpc sparc sun unix WIN32 WIN64 WINNT"),
     "main std",
 };
 
