@@ -51,6 +51,9 @@ void runAuto(AutoHost &host, AutoFields &f, const std::optional<QStringList> &gi
 
         const QSize size = host.convertedSize();
         if (size.width() > kMaxWidth || size.height() > kMaxHeight) {
+            // The refused picture is on the canvas: the sizes and the status describe it, and
+            // nothing of the previous one is left drawn over it.
+            host.layoutAfterLoad();
             // Which picture, and why, each on a line of its own.
             host.warn(kTooLarge + QLatin1Char('\n') + core::displayPath(source) +
                       QStringLiteral("\n（%1×%2画素。上限は%3×%4画素です）")

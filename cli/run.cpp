@@ -316,8 +316,7 @@ void runJobOrThrow(const Job &job, const Options &options, core::BinBuffer &bin,
     // The size is judged from the header, before a pixel is decoded; a refusal here is the
     // line itself, not a failure to read.
     QString refused;
-    core::LoadOptions load;
-    load.checkSize = [&](QSize upright) {
+    const auto checkSize = [&](QSize upright) {
         loaded = upright;
         refused = core::cropRefusal(upright, options.recipe);
         if (!refused.isEmpty())
@@ -326,8 +325,7 @@ void runJobOrThrow(const Job &job, const Options &options, core::BinBuffer &bin,
             refused = converter.tooLarge(core::shapedSize(upright, options.recipe));
         return refused;
     };
-    load.shrinkFor = core::shrinkBox(options.recipe);
-    load.keepAlpha = options.recipe.needsAlpha();
+    const core::LoadOptions load = core::loadOptionsFor(options.recipe, checkSize);
 
     // A failure inside a frame is the frame's own line.
     QString failed;
@@ -354,7 +352,7 @@ void runJobOrThrow(const Job &job, const Options &options, core::BinBuffer &bin,
         return;
     }
 
-    auto picture = core::decodePicture(bytes.value(), name, load);
+    auto picture = core::loadForRecipe(bytes.value(), name, options.recipe, checkSize);
     if (!picture) {
         outcome.error = !refused.isEmpty() ? refused : picture.error().toString();
         return;

@@ -178,6 +178,28 @@ Expected<void> applyRecipe(PixelStore &picture, const Recipe &recipe, BinBuffer 
 {
     if (const auto shaped = shapePicture(picture, recipe, name); !shaped)
         return shaped;
+    return encodeShaped(picture, recipe, bin, preview, name, rowDone);
+}
+
+LoadOptions loadOptionsFor(const Recipe &recipe, std::function<QString(QSize upright)> checkSize)
+{
+    LoadOptions options;
+    options.checkSize = std::move(checkSize);
+    options.shrinkFor = shrinkBox(recipe);
+    options.keepAlpha = recipe.needsAlpha();
+    return options;
+}
+
+Expected<PixelStore> loadForRecipe(const QByteArray &bytes, const QString &name,
+                                   const Recipe &recipe,
+                                   std::function<QString(QSize upright)> checkSize)
+{
+    return decodePicture(bytes, name, loadOptionsFor(recipe, std::move(checkSize)));
+}
+
+Expected<void> encodeShaped(PixelStore &picture, const Recipe &recipe, BinBuffer &bin, bool preview,
+                            const QString &name, const RowDone &rowDone)
+{
     const auto bytes = binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
     if (bin.size() != bytes) {
         if (bytes > bin.max_size())

@@ -7,6 +7,7 @@
 
 #include "core/colour.h"
 #include "core/conversion.h"
+#include "core/decode/picture_loader.h"
 #include "core/dithering.h"
 #include "core/error.h"
 #include "core/fitting.h"
@@ -16,6 +17,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace core {
@@ -71,11 +73,26 @@ std::optional<QSize> shrinkBox(const Recipe &recipe);
 // may be gone).
 Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QString &name);
 
-// The whole recipe on a loaded picture: shaped, dithered and converted into `bin`, which is
-// made the right size, in the recipe's byte order. With `preview` the picture's pixels then
-// show exactly what the display unit shows; without, they are the shaped picture, dithered.
+// The rest of the recipe on a picture shapePicture() has shaped: dithered and converted into
+// `bin`, which is made the right size, in the recipe's byte order. With `preview` the
+// picture's pixels then show exactly what the display unit shows; without, they are the shaped
+// picture, dithered.
+Expected<void> encodeShaped(PixelStore &picture, const Recipe &recipe, BinBuffer &bin, bool preview,
+                            const QString &name, const RowDone &rowDone = {});
+
+// The whole recipe on a loaded picture: shapePicture(), then encodeShaped().
 Expected<void> applyRecipe(PixelStore &picture, const Recipe &recipe, BinBuffer &bin, bool preview,
                            const QString &name, const RowDone &rowDone = {});
+
+// The one loading step of a conversion, the window's and the command line's alike, so that
+// both convert the same pixels: the picture decoded as the recipe will use it, shrunk while
+// decoding where its fit allows (a JPEG's DCT scaling), with its transparency where the
+// recipe needs it. `checkSize` is asked as LoadOptions says.
+LoadOptions loadOptionsFor(const Recipe &recipe,
+                           std::function<QString(QSize upright)> checkSize = {});
+Expected<PixelStore> loadForRecipe(const QByteArray &bytes, const QString &name,
+                                   const Recipe &recipe,
+                                   std::function<QString(QSize upright)> checkSize = {});
 
 // The words the command line and the settings file use for each step, and back.
 QString fitModeWord(FitMode mode);

@@ -189,15 +189,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QByteArray bytes =
             QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1 + kRecipeBytes),
                                     qsizetype(size - 1 - kRecipeBytes));
-        core::LoadOptions load;
-        load.shrinkFor = core::shrinkBox(*recipe);
-        load.keepAlpha = recipe->needsAlpha();
-        load.checkSize = [](QSize upright) {
+        const auto limit = [](QSize upright) {
             return qint64(upright.width()) * upright.height() > kMaxFuzzedPixels
                        ? QStringLiteral("too large")
                        : QString();
         };
-        if (auto loaded = core::decodePicture(bytes, QStringLiteral("input"), load))
+        if (auto loaded = core::loadForRecipe(bytes, QStringLiteral("input"), *recipe, limit))
             checkRecipe(std::move(loaded).value(), *recipe, words);
         return 0;
     }

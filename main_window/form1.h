@@ -133,6 +133,10 @@ private:
     // Whether a save may write `path`: never over the picture the canvas was loaded from
     // (warns), over another existing file only when the user agrees.
     bool mayWriteTo(const QString &path);
+    // Whether BinBuf, or the canvas's conversion, is of another picture or recipe than the
+    // ones now in force.
+    bool binIsStale() const;
+    bool canvasIsStale() const;
 
     class BatchHost;
 
@@ -141,9 +145,18 @@ private:
     BinAllocator m_allocateBin;
     core::Recipe m_recipe;
     RecipeEditor m_editRecipe;
-    // Counts the pictures put on the canvas; BinBuf belongs to the one converted last.
+    // Counts the pictures put on the canvas. BinBuf belongs to the one converted last, with the
+    // recipe it was converted with: a save after either changed would write another picture
+    // than the one the user sees described.
     quint64 m_canvasPicture = 0;
     std::optional<quint64> m_convertedPicture;
+    core::Recipe m_convertedRecipe;
+    // The canvas shows a conversion (not the picture as loaded), made with m_convertedRecipe.
+    bool m_canvasConverted = false;
+    // The file's bytes, from which each conversion loads the picture as its recipe wants it
+    // (shrunk, with transparency), exactly as the command line does. Empty for the canvas
+    // before the first picture.
+    QByteArray m_canvasBytes;
     QPointer<frmAbout> m_about;
     QString m_canvasSource; // the file the canvas's picture came from
     QMargins m_fittedFrame{-1, -1, -1, -1};

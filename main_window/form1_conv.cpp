@@ -71,17 +71,28 @@ bool Form1::convertCanvas()
     if (plain) {
         core::convertInto(Picture1->pixels(), bin.value(), preview, progress);
     } else {
-        // Shaped and dithered apart from the canvas: in a batch run the canvas keeps the
-        // picture as loaded; otherwise it shows the result, and Space the loaded picture.
-        core::PixelStore work = Picture1->loadedPixels().copy();
+        // The picture as the command line loads it for this recipe (shrunk while decoding,
+        // with its transparency), shaped and encoded apart from the canvas: in a batch run the
+        // canvas keeps the picture as loaded; otherwise it shows the result, and Space the
+        // shaped picture before dithering and quantising.
+        auto loaded = m_canvasBytes.isEmpty()
+                          ? core::Expected<core::PixelStore>(Picture1->loadedPixels().copy())
+                          : core::loadForRecipe(m_canvasBytes, m_canvasSource, m_recipe);
+        if (!loaded)
+            return failed(texts::kConversionFailed + QLatin1Char('\n') + loaded.error().reason);
+        core::PixelStore work = std::move(loaded.value());
         if (work.isNull())
             return failed(texts::kConversionFailed);
-        if (const auto applied =
-                core::applyRecipe(work, m_recipe, bin.value(), preview, m_canvasSource, progress);
-            !applied)
-            return failed(texts::kConversionFailed + QLatin1Char('\n') + applied.error().reason);
+        if (const auto shaped = core::shapePicture(work, m_recipe, m_canvasSource); !shaped)
+            return failed(texts::kConversionFailed + QLatin1Char('\n') + shaped.error().reason);
+        core::PixelStore before = preview ? work.copy() : core::PixelStore();
+        before.dropAlpha();
+        if (const auto encoded =
+                core::encodeShaped(work, m_recipe, bin.value(), preview, m_canvasSource, progress);
+            !encoded)
+            return failed(texts::kConversionFailed + QLatin1Char('\n') + encoded.error().reason);
         if (preview) {
-            Picture1->showConverted(std::move(work));
+            Picture1->showConverted(std::move(work), std::move(before));
             fitCanvasFrame();
             LAYOUT(); // the labels follow the canvas's new size
         }
@@ -91,6 +102,9 @@ bool Form1::convertCanvas()
     m_module1.ImgW = size.width();
     m_module1.ImgH = size.height();
     m_convertedPicture = m_canvasPicture;
+    m_convertedRecipe = m_recipe;
+    if (preview)
+        m_canvasConverted = true;
 
     Picture1->repaint();
     ProgressBar1->setVisible(false);

@@ -38,15 +38,19 @@ void Form1::OPEN(const std::optional<QString> &given)
 
 core::Expected<void> Form1::loadIntoCanvas(const QString &path)
 {
-    // The settings' transparency steps need the picture's alpha.
-    core::LoadOptions options;
-    options.keepAlpha = m_recipe.needsAlpha();
-    auto picture = core::loadPicture(path, options);
+    // Shown as the file stores it; a conversion loads it again from these bytes, as its
+    // recipe wants it.
+    auto bytes = core::readPictureFile(path);
+    if (!bytes)
+        return bytes.error();
+    auto picture = core::decodePicture(bytes.value(), path);
     if (!picture)
         return picture.error();
     Picture1->setPicture(std::move(picture.value()));
     fitCanvasFrame();
     m_canvasSource = path;
+    m_canvasBytes = std::move(bytes.value());
+    m_canvasConverted = false;
     ++m_canvasPicture;
     workedOn(path);
     return {};

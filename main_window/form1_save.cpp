@@ -26,7 +26,7 @@ void Form1::BINSAVE()
     CommonDialog1.FileName.clear();
     // Asked before the dialog: there is no point in choosing a name for nothing, nor for the
     // bytes of a picture that is no longer the one on show.
-    if (BinBuf.empty() || m_convertedPicture != m_canvasPicture) {
+    if (binIsStale()) {
         warn(texts::kNothingConverted);
         return;
     }
@@ -47,6 +47,11 @@ void Form1::BMPSAVE()
 {
     // FileName stays as the last file command left it, so the dialog offers that name.
     CommonDialog1.Filter = texts::kBmpFilter;
+    // The picture as loaded may be saved; a conversion only with the settings it was made with.
+    if (canvasIsStale()) {
+        warn(texts::kNothingConverted);
+        return;
+    }
     if (!CommonDialog1.ShowSave())
         return;
     const QString path = CommonDialog1.FileName;
@@ -58,6 +63,16 @@ void Form1::BMPSAVE()
     }
     workedOn(path);
     setStatus(texts::kBmpSaved);
+}
+
+bool Form1::binIsStale() const
+{
+    return BinBuf.empty() || m_convertedPicture != m_canvasPicture || m_convertedRecipe != m_recipe;
+}
+
+bool Form1::canvasIsStale() const
+{
+    return m_canvasConverted && m_convertedRecipe != m_recipe;
 }
 
 bool Form1::mayWriteTo(const QString &path)

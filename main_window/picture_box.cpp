@@ -26,17 +26,19 @@ void PictureBox::setPicture(core::PixelStore picture)
 {
     m_pixels = std::move(picture);
     m_loaded = {};
+    m_before = {};
     m_converted = false;
     fitToPicture();
     update();
 }
 
-void PictureBox::showConverted(core::PixelStore converted)
+void PictureBox::showConverted(core::PixelStore converted, core::PixelStore before)
 {
     // The loaded picture moves aside rather than being copied.
     if (!m_converted && m_loaded.isNull())
         m_loaded = std::move(m_pixels);
     m_pixels = std::move(converted);
+    m_before = std::move(before);
     m_converted = true;
     fitToPicture();
     update();
@@ -47,6 +49,7 @@ void PictureBox::restoreLoaded()
     if (!m_converted || m_loaded.isNull())
         return;
     m_pixels = std::move(m_loaded);
+    m_before = {};
     m_converted = false;
     fitToPicture();
     update();
@@ -67,7 +70,11 @@ void PictureBox::keepLoadedCopy()
 
 const core::PixelStore &PictureBox::shown() const
 {
-    return m_showingLoaded && !m_loaded.isNull() ? m_loaded : m_pixels;
+    if (!m_showingLoaded)
+        return m_pixels;
+    if (m_converted)
+        return m_before.isNull() ? m_pixels : m_before;
+    return m_loaded.isNull() ? m_pixels : m_loaded;
 }
 
 void PictureBox::showLoaded(bool show)

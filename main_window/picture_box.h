@@ -36,8 +36,10 @@ public:
     void keepLoadedCopy();
 
     // Shows a picture made from the loaded one (fitted, turned, dithered): the canvas takes its
-    // size, and the loaded picture stays for Space and for the next conversion.
-    void showConverted(core::PixelStore converted);
+    // size, and the loaded picture stays for the next conversion. Space shows `before`, the
+    // loaded picture cut, turned and fitted as the conversion was but neither dithered nor
+    // quantised, so that like is compared with like (nothing when it is null).
+    void showConverted(core::PixelStore converted, core::PixelStore before);
     // The picture as loaded: what a conversion starts from. Null when only a converted picture
     // of the same size is left (the loaded one was too large to keep), then the pixels are it.
     const core::PixelStore &loadedPixels() const;
@@ -57,7 +59,8 @@ public:
     int Top() const { return m_frame ? m_frame->y() : y(); }
     void setFrame(QWidget *frame) { m_frame = frame; }
 
-    // Space shows the loaded picture while it is held, whichever control has the focus.
+    // Space shows the picture before its conversion while it is held, whichever control has
+    // the focus.
     void showLoaded(bool show);
 
 protected:
@@ -74,6 +77,7 @@ private:
 
     core::PixelStore m_pixels;
     core::PixelStore m_loaded; // null when no copy is kept
+    core::PixelStore m_before; // what Space shows of a converted picture, when not m_loaded
     bool m_showingLoaded = false;
     bool m_converted = false;
     core::ByteOrder m_byteOrder = core::ByteOrder::Little;

@@ -73,6 +73,16 @@ class tst_MainWindow : public QObject
         for (const QString &step : script.split(' ', Qt::SkipEmptyParts)) {
             if (step == u"no")
                 m_fakes.messageBox.yes = false;
+            if (step.startsWith(u"set:")) { // 設定, answered with the settings file's words
+                const QString words = step.mid(4).replace(u',', u'\n');
+                const QString ini = m_dir->filePath("answer.ini");
+                QVERIFY(testing::writeAll(ini, "[firmware]\n" + words.toUtf8()));
+                const core::Recipe chosen = main_window::readRecipe(ini);
+                QFile::remove(ini);
+                form().setRecipeEditor([chosen](const core::Recipe &) { return chosen; });
+                form().mnuset->trigger();
+                continue;
+            }
             if (step == u"away") // as opening and closing the menus by keyboard leaves it
                 form().menuBar()->setFocus();
             if (step == u"space" || step == u"release")
@@ -154,10 +164,19 @@ class tst_MainWindow : public QObject
                                   .toImage()
                                   .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
-        if (const auto loaded = core::loadPicture(source))
-            shows = canvas == testing::imageOf(loaded.value())                       ? "loaded"
-                    : canvas == testing::previewOf(testing::imageOf(loaded.value())) ? "preview"
-                                                                                     : "other";
+        if (auto loaded = core::loadPicture(source)) {
+            // Or cut, turned and fitted by the settings: "shaped", and its preview.
+            const QImage picture = testing::imageOf(loaded.value());
+            core::PixelStore shaped = std::move(loaded.value());
+            const bool reshaped = !m_form->recipe().isPlain() &&
+                                  core::shapePicture(shaped, m_form->recipe(), {}).ok();
+            shows = canvas == picture                                        ? "loaded"
+                    : canvas == testing::previewOf(picture)                  ? "preview"
+                    : !reshaped                                              ? "other"
+                    : canvas == testing::imageOf(shaped)                     ? "shaped"
+                    : canvas == testing::previewOf(testing::imageOf(shaped)) ? "shaped preview"
+                                                                             : "other";
+        }
         QStringList files;
         for (const QString &name :
              QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
@@ -199,55 +218,75 @@ private slots:
         QFile::remove(main_window::settingsFilePath());
     }
 
-    // With the panel's settings in the settings file, 変換 and the BIN save give the command
-    // line's bytes for the same options, the canvas shows what those bytes show, and Space the
-    // picture as loaded.
-    void settingsGiveTheCommandLinesBytes_data()
+    // The window and the command line with the same settings give the same bytes for every
+    // kind of picture, a JPEG that the fit lets the decoder shrink among them: 変換 and the BIN
+    // save the command line's BIN file, the BMP save its --preview, 自動処理 its BIN file
+    // again, and the canvas shows what the bytes show.
+    void windowGivesTheCommandLinesBytes_data()
     {
+        QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("options");
-        QTest::newRow("panel, bands, error diffusion, high byte first")
-            << "panel=16x12 background=FF8000 dither=fs byte_order=be"
-            << "--fit 16x12 --background ff8000 --dither fs --byte-order be";
-        QTest::newRow("turned, covered, ordered")
-            << "rotate=90 panel=10x20 fit_mode=cover dither=ordered"
-            << "--rotate 90 --fit 10x20 --fit-mode cover --dither ordered";
-        QTest::newRow("transparency blended and keyed")
-            << "alpha=blend background=102030 colour_key=FF00FF"
-            << "--alpha blend --background 102030 --colour-key ff00ff";
+        const std::pair<const char *, const char *> recipes[] = {
+            {"", ""},
+            {"panel=16x12 background=FF8000", "--fit 16x12 --background ff8000"},
+            {"panel=10x20 fit_mode=cover", "--fit 10x20 --fit-mode cover"},
+            {"panel=30x7 fit_mode=stretch", "--fit 30x7 --fit-mode stretch"},
+            {"rotate=90", "--rotate 90"},
+            {"rotate=270 panel=12x16 dither=ordered", "--rotate 270 --fit 12x16 --dither ordered"},
+            {"dither=fs", "--dither fs"},
+            {"byte_order=be", "--byte-order be"},
+            {"alpha=blend background=102030", "--alpha blend --background 102030"},
+            {"colour_key=FF00FF", "--colour-key ff00ff"},
+        };
+        for (const char *picture : {"p.bmp", "p.jpg", "p.png", "p.gif"})
+            for (const auto &[settings, options] : recipes)
+                QTest::addRow("%s %s", picture, *options ? options : "plain")
+                    << picture << settings << options;
     }
 
-    void settingsGiveTheCommandLinesBytes()
+    void windowGivesTheCommandLinesBytes()
     {
+        QFETCH(QString, picture);
         QFETCH(QString, settings);
         QFETCH(QString, options);
         QVERIFY(QDir().mkpath(QFileInfo(main_window::settingsFilePath()).path()));
         QByteArray file = "[firmware]\n";
-        for (const QString &pair : settings.split(u' '))
+        for (const QString &pair : settings.split(u' ', Qt::SkipEmptyParts))
             file += pair.toUtf8() + '\n';
         QVERIFY(testing::writeAll(main_window::settingsFilePath(), file));
         m_form = std::make_unique<Form1>(m_fakes.services(), m_module1);
         m_form->show();
 
-        QImage picture = testing::patternPicture(37, 23, QImage::Format_ARGB32);
-        for (int x = 0; x < 37; ++x)
-            picture.setPixel(x, 5, qRgba(x * 7, 200, 90, x * 7));
-        QVERIFY(picture.save(path("p.png")));
-        runScript("mnuopn:p.png mnucnv mnuasav:p.BIN mnussav:shown.BMP");
-        const QByteArray bin = testing::readAll(path("p.BIN"));
-        const testing::Run run = testing::runConvert(
-            options.split(u' ') + QStringList{"--preview", "cli.bmp", "-o", "cli.BIN", "p.png"},
-            m_dir->path());
+        if (picture == u"p.gif") {
+            QVERIFY(QFile::copy(TEST_DATA "/pictures/gif_animation_5_frames.gif", path(picture)));
+        } else if (picture == u"p.jpg") {
+            QVERIFY(testing::patternPicture(256, 192).save(path(picture), "JPEG", 90));
+        } else {
+            QImage shown = testing::patternPicture(37, 23, QImage::Format_ARGB32);
+            for (int x = 0; x < 37; ++x)
+                shown.setPixel(x, 5, qRgba(x * 7, 200, 90, x * 7));
+            QVERIFY(shown.save(path(picture)));
+        }
+        runScript("mnuopn:" + picture + " mnucnv mnuasav:w.BIN mnussav:shown.BMP");
+        const QByteArray bin = testing::readAll(path("w.BIN"));
+        const QSize size(m_module1.ImgW, m_module1.ImgH);
+        runScript("mnubat:" + picture);
+        const testing::Run run =
+            testing::runConvert(options.split(u' ', Qt::SkipEmptyParts) +
+                                    QStringList{"--preview", "cli.bmp", "-o", "cli.BIN", picture},
+                                m_dir->path());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(bin, testing::readAll(path("cli.BIN")));
+        QCOMPARE(testing::readAll(path("p.BIN")), bin);
         QCOMPARE(testing::readAll(path("shown.BMP")), testing::readAll(path("cli.bmp")));
-        const QSize size(m_module1.ImgW, m_module1.ImgH);
         const auto order = options.contains(u"be") ? core::ByteOrder::Big : core::ByteOrder::Little;
+        form().OPEN(path(picture));
+        runScript("mnucnv");
         QCOMPARE(testing::imageOf(core::pictureOfBin(
                      {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},
                      size, order)),
                  testing::imageOf(form().Picture1->pixels()));
-        QVERIFY(form().lblSettings->text().startsWith(QStringLiteral("設定: ")));
     }
 
     // The file commands, each case a script and what the user finds after it (see the cases).
