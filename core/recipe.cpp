@@ -335,30 +335,4 @@ std::optional<QSize> sizeFromWord(QStringView word)
     return size;
 }
 
-QString recipeSummary(const Recipe &recipe)
-{
-    QStringList parts;
-    if (recipe.crop)
-        parts << QStringLiteral("crop %1").arg(cropWord(*recipe.crop));
-    if (recipe.alpha == AlphaMode::Blend)
-        parts << QStringLiteral("blend");
-    if (recipe.colourKey)
-        parts << QStringLiteral("key %1").arg(colourWord(*recipe.colourKey));
-    if (recipe.rotation != 0)
-        parts << QStringLiteral("%1°").arg(recipe.rotation);
-    if (recipe.panel) {
-        parts << QStringLiteral("%1×%2").arg(recipe.panel->width()).arg(recipe.panel->height());
-        if (recipe.fitMode != FitMode::Contain)
-            parts << fitModeWord(recipe.fitMode);
-    }
-    if (recipe.dither != Dither::None)
-        parts << (recipe.dither == Dither::FloydSteinberg ? QStringLiteral("FS")
-                                                          : QStringLiteral("ordered"));
-    if (recipe.byteOrder == ByteOrder::Big)
-        parts << QStringLiteral("BE");
-    if (recipe.format == OutputFormat::C)
-        parts << QStringLiteral("C");
-    return parts.join(u' ');
-}
-
 } // namespace core

@@ -115,8 +115,4 @@ std::optional<Colour> colourFromWord(QStringView word);
 QString sizeWord(QSize size);
 std::optional<QSize> sizeFromWord(QStringView word);
 
-// A few words for a caption or a status line, so that nobody converts with settings they
-// forgot: "320×240 FS BE"; empty for the plain recipe.
-QString recipeSummary(const Recipe &recipe);
-
 } // namespace core

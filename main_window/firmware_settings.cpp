@@ -2,6 +2,10 @@
 
 #include "core/decode/picture_limits.h"
 
+#include "core/files/output_file.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -11,6 +15,33 @@ QString settingsFilePath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
            QStringLiteral("/varnello/varnello.conf");
+}
+
+QString settingsLine(const core::Recipe &recipe)
+{
+    QStringList parts;
+    if (recipe.crop)
+        parts << QStringLiteral("切り取り%1").arg(core::cropWord(*recipe.crop));
+    if (recipe.alpha == core::AlphaMode::Blend)
+        parts << QStringLiteral("重ね合わせ");
+    if (recipe.colourKey)
+        parts << QStringLiteral("透明色#%1").arg(core::colourWord(*recipe.colourKey));
+    if (recipe.rotation != 0)
+        parts << QStringLiteral("%1°").arg(recipe.rotation);
+    if (recipe.panel) {
+        parts << QStringLiteral("%1×%2").arg(recipe.panel->width()).arg(recipe.panel->height());
+        if (recipe.fitMode != core::FitMode::Contain)
+            parts << core::fitModeWord(recipe.fitMode);
+    }
+    const bool bands = recipe.panel && recipe.fitMode == core::FitMode::Contain;
+    if (bands || recipe.alpha == core::AlphaMode::Blend)
+        parts << QStringLiteral("背景#%1").arg(core::colourWord(recipe.background));
+    if (recipe.dither != core::Dither::None)
+        parts << (recipe.dither == core::Dither::FloydSteinberg ? QStringLiteral("FS")
+                                                                : QStringLiteral("ordered"));
+    if (recipe.byteOrder == core::ByteOrder::Big)
+        parts << QStringLiteral("BE");
+    return parts.isEmpty() ? QString() : QStringLiteral("設定: ") + parts.join(u' ');
 }
 
 core::Recipe readRecipe(const QString &path)
@@ -42,23 +73,25 @@ core::Recipe readRecipe(const QString &path)
     return recipe;
 }
 
-bool writeRecipe(const QString &path, const core::Recipe &recipe)
+core::Expected<void> writeRecipe(const QString &path, const core::Recipe &recipe)
 {
-    QSettings file(path, QSettings::IniFormat);
-    file.beginGroup(QStringLiteral("firmware"));
-    file.setValue(QStringLiteral("panel"),
-                  recipe.panel ? core::sizeWord(*recipe.panel) : QString());
-    file.setValue(QStringLiteral("fit_mode"), core::fitModeWord(recipe.fitMode));
-    file.setValue(QStringLiteral("background"), core::colourWord(recipe.background));
-    file.setValue(QStringLiteral("rotate"), QString::number(recipe.rotation));
-    file.setValue(QStringLiteral("dither"), core::ditherWord(recipe.dither));
-    file.setValue(QStringLiteral("byte_order"), core::byteOrderWord(recipe.byteOrder));
-    file.setValue(QStringLiteral("alpha"), core::alphaWord(recipe.alpha));
-    file.setValue(QStringLiteral("colour_key"),
-                  recipe.colourKey ? core::colourWord(*recipe.colourKey) : QString());
-    file.endGroup();
-    file.sync();
-    return file.status() == QSettings::NoError;
+    // The words of the command line's options, which need no quoting in an INI file.
+    const auto line = [](const char *key, const QString &value) {
+        return QByteArray(key) + '=' + value.toUtf8() + '\n';
+    };
+    const QByteArray text =
+        "[firmware]\n" + line("panel", recipe.panel ? core::sizeWord(*recipe.panel) : QString()) +
+        line("fit_mode", core::fitModeWord(recipe.fitMode)) +
+        line("background", core::colourWord(recipe.background)) +
+        line("rotate", QString::number(recipe.rotation)) +
+        line("dither", core::ditherWord(recipe.dither)) +
+        line("byte_order", core::byteOrderWord(recipe.byteOrder)) +
+        line("alpha", core::alphaWord(recipe.alpha)) +
+        line("colour_key", recipe.colourKey ? core::colourWord(*recipe.colourKey) : QString());
+    QDir().mkpath(QFileInfo(path).path());
+    return core::writeFile(
+        path, {reinterpret_cast<const std::uint8_t *>(text.constData()), std::size_t(text.size())},
+        {core::Durability::Synced, false});
 }
 
 } // namespace main_window

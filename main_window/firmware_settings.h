@@ -4,6 +4,7 @@
 // file, or a key missing or unreadable, means that step's default: the plain conversion.
 #pragma once
 
+#include "core/error.h"
 #include "core/recipe.h"
 
 #include <QString>
@@ -12,9 +13,15 @@ namespace main_window {
 
 QString settingsFilePath();
 
+// The blue line beside the canvas, so that nobody converts with settings they forgot:
+// "設定: 320×240 背景#000000 FS BE", the background named where a step uses it (contain's
+// bands, blending); empty for the plain conversion.
+QString settingsLine(const core::Recipe &recipe);
+
 core::Recipe readRecipe(const QString &path);
 
-// False when the file could not be written.
-bool writeRecipe(const QString &path, const core::Recipe &recipe);
+// Writes the file whole through the program's writer (its folder made first), so that a
+// failure says why and leaves an old file as it was.
+core::Expected<void> writeRecipe(const QString &path, const core::Recipe &recipe);
 
 } // namespace main_window

@@ -106,6 +106,7 @@ void Form1::buildControls()
     QPalette blue = lblSettings->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 160));
     lblSettings->setPalette(blue);
+    lblSettings->setWordWrap(true);
 
     ImageList1.add(QStringLiteral("imgopen"), QStringLiteral(":/icons/imgopen.xpm"));
     ImageList1.add(QStringLiteral("imgconv"), QStringLiteral(":/icons/imgconv.xpm"));
@@ -211,9 +212,8 @@ void Form1::setRecipe(const core::Recipe &recipe)
 {
     m_recipe = recipe;
     Picture1->setByteOrder(recipe.byteOrder);
-    const QString summary = core::recipeSummary(recipe);
-    lblSettings->setText(summary.isEmpty() ? QString() : QStringLiteral("設定: ") + summary);
-    lblSettings->adjustSize();
+    lblSettings->setText(settingsLine(recipe));
+    placeSettingsLine();
 }
 
 void Form1::fitCanvasFrame()

@@ -120,6 +120,8 @@ private:
     // Fits the scrolling frame to the canvas.
     void fitCanvasFrame();
     void setRecipe(const core::Recipe &recipe);
+    // The blue line where it neither hides nor is hidden, after a layout or a new text.
+    void placeSettingsLine();
 
     // The folder of the picture last opened or the file last saved: where the dialogs open
     // next when their FileName names no folder.

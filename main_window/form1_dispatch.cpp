@@ -49,8 +49,8 @@ void Form1::mnuset_Click()
     if (!chosen)
         return;
     setRecipe(*chosen);
-    if (!writeRecipe(settingsFilePath(), *chosen))
-        warn(texts::kSettingsNotSaved + QLatin1Char('\n') + core::displayPath(settingsFilePath()));
+    if (const auto written = writeRecipe(settingsFilePath(), *chosen); !written)
+        warnFailure(texts::kSettingsNotSaved, written.error());
 }
 
 void Form1::mnuver_Click()

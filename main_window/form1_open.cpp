@@ -56,6 +56,13 @@ core::Expected<void> Form1::loadIntoCanvas(const QString &path)
     return {};
 }
 
+void Form1::placeSettingsLine()
+{
+    lblSettings->setGeometry(
+        settingsLineRect(Label2->x(), centralWidget()->width(), Label1->y(),
+                         [this](int width) { return lblSettings->heightForWidth(width); }));
+}
+
 void Form1::LAYOUT(bool repaintSizeLabels)
 {
     // Wide arithmetic: a picture over 32 730 pixels high is laid out like any other.
@@ -77,5 +84,5 @@ void Form1::LAYOUT(bool repaintSizeLabels)
     Label3->setText(layout.heightCaption);
     if (repaintSizeLabels)
         Label3->repaint();
-    lblSettings->move(int(layout.sizeLeft), lblSettings->y());
+    placeSettingsLine();
 }

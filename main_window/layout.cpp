@@ -19,6 +19,20 @@ AfterLoadLayout afterLoadLayout(qint64 canvasLeft, qint64 canvasTop, qint64 widt
     return layout;
 }
 
+QRect settingsLineRect(qint64 sizeLeft, int clientWidth, qint64 statusTop,
+                       const std::function<int(int width)> &heightFor)
+{
+    // Under Label3; the status and the bar beside it end where the bar does.
+    constexpr int kTop = 76, kMargin = 8, kNarrowest = 160, kStatusRight = 333, kStatusHeight = 24;
+    if (const qint64 beside = clientWidth - kMargin - sizeLeft; beside >= kNarrowest) {
+        const int height = heightFor(int(beside));
+        if (sizeLeft >= kStatusRight || kTop + height <= statusTop)
+            return {int(sizeLeft), kTop, int(beside), height};
+    }
+    const int across = std::max(kNarrowest, clientWidth - 2 * kMargin);
+    return {kMargin, int(statusTop + kStatusHeight), across, heightFor(across)};
+}
+
 QSize canvasFrameSize(QSize canvas, QPoint topLeft, QSize client, int bar)
 {
     // Room for "X=" and "Y=" with five digits on the right, the bar and the status below.

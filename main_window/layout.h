@@ -3,8 +3,11 @@
 
 #include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
+
+#include <functional>
 
 namespace main_window {
 
@@ -23,6 +26,13 @@ struct AfterLoadLayout
 
 AfterLoadLayout afterLoadLayout(qint64 canvasLeft, qint64 canvasTop, qint64 width, qint64 height,
                                 qint64 shownWidth = -1, qint64 shownHeight = -1);
+
+// Where the blue line of settings goes: beside the canvas under the size labels, wrapped to
+// the width the window leaves there, unless that is too narrow for it or it would reach down
+// into the status line and the progress bar; then across the window under them. `heightFor`
+// gives the line's height when wrapped to a width.
+QRect settingsLineRect(qint64 sizeLeft, int clientWidth, qint64 statusTop,
+                       const std::function<int(int width)> &heightFor);
 
 // The size of the frame that shows a canvas of `canvas` outer pixels at `topLeft` of a client
 // area of `client` pixels: the canvas's own, or less where the canvas would reach past the room
