@@ -15,6 +15,7 @@
 
 #include <gif_lib.h>
 #include <spng.h>
+#include <zlib.h>
 
 #if defined(Q_OS_UNIX)
 #include <sys/resource.h>
@@ -81,6 +82,8 @@ QByteArray madePng(int type, int depth, const QStringList &words)
     spng_trns trns{key(0), key(0), key(1), key(2), 3, {0, 100, 200}};
     if (words.contains("trns"))
         spng_set_trns(png, &trns);
+    if (words.contains("stored"))
+        spng_set_option(png, SPNG_IMG_COMPRESSION_LEVEL, 0);
     spng_encode_image(png, raw.data(), raw.size(), SPNG_FMT_RAW, SPNG_ENCODE_FINALIZE);
     std::size_t size = 0;
     int error = 0;
@@ -91,7 +94,18 @@ QByteArray madePng(int type, int depth, const QStringList &words)
     return bytes;
 }
 
-// The damage a recipe asks for, to the image data chunk (the tRNS chunk for trnscrc).
+QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray chunk = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
+    qToBigEndian(quint32(data.size()), chunk.data());
+    const auto *typeAndData = reinterpret_cast<const Bytef *>(chunk.constData() + 4);
+    qToBigEndian(quint32(crc32(0, typeAndData, uInt(data.size() + 4))), chunk.end() - 4);
+    return chunk;
+}
+
+// The damage a recipe asks for, to the image data chunk (the tRNS chunk for trnscrc). Under
+// CRC-32s made anew: a byte of the middle flipped, the zlib stream's last 4 bytes (its
+// Adler-32) dropped, the stream split into chunks of 7 bytes (no damage).
 void damagePng(QByteArray &bytes, const QStringList &words)
 {
     if (words[0] != u"png")
@@ -104,6 +118,17 @@ void damagePng(QByteArray &bytes, const QStringList &words)
         bytes[at + 10] = char(0xFF); // a deflate block of the reserved type
     if (words.contains("noidat"))
         bytes.remove(at, sum + 4 - at);
+    QByteArray data = bytes.mid(at + 8, sum - at - 8);
+    const qsizetype piece = words.contains("split") ? 7 : data.size();
+    if (words.contains("flip"))
+        data[data.size() / 2] = char(data[data.size() / 2] ^ 0x20);
+    data.chop(words.contains("noadler") ? 4 : 0);
+    if (words.contains("flip") || words.contains("noadler") || words.contains("split")) {
+        QByteArray chunks;
+        for (qsizetype from = 0; from < data.size(); from += piece)
+            chunks += pngChunk("IDAT", data.mid(from, piece));
+        bytes.replace(at, sum + 4 - at, chunks);
+    }
 }
 
 QByteArray madeGif(const QStringList &words)

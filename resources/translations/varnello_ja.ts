@@ -549,6 +549,14 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>PNGの圧縮された画像データが壊れています</translation>
     </message>
     <message>
+        <source>the compressed image data of the PNG is damaged (its Adler-32 checksum does not match)</source>
+        <translation>PNGの圧縮された画像データが壊れています（Adler-32チェックサムが一致しません）</translation>
+    </message>
+    <message>
+        <source>the compressed image data of the PNG stops before its end</source>
+        <translation>PNGの圧縮された画像データが終わりの前で途切れています</translation>
+    </message>
+    <message>
         <source>the PNG image data ends before its last row</source>
         <translation>PNGの画像データが最後の行の前で終わっています</translation>
     </message>
