@@ -131,6 +131,44 @@ void damagePng(QByteArray &bytes, const QStringList &words)
     }
 }
 
+// The first frame's pixels coded anew with the LZW minimum code size N of a word "lzwN", since
+// giflib writes none above 8: each index a code of its own (the table grows all the same), with
+// index 300 first for "index300" and a code the table does not hold halfway for "badcode".
+void recodeGif(QByteArray &gif, const QStringList &words)
+{
+    const QStringList lzw = words.filter(QRegularExpression(QStringLiteral("^lzw\\d+$")));
+    if (lzw.isEmpty())
+        return;
+    const int size = lzw[0].mid(3).toInt(), width = words[1].toInt(),
+              pixels = width * words[2].toInt();
+    const qsizetype at = 13 + 3 * 8 + 8 + 10; // screen, colour table, control block, frame header
+    qsizetype end = at + 1;
+    while (gif[end] != 0)
+        end += 1 + std::uint8_t(gif[end]);
+    QByteArray data;
+    std::uint64_t bits = 0;
+    int held = 0, codeBits = size + 1, next = (1 << size) + 2;
+    const auto put = [&](int code) {
+        bits |= std::uint64_t(code) << held;
+        for (held += codeBits; held >= 8; held -= 8, bits >>= 8)
+            data += char(bits);
+    };
+    put(1 << size);
+    for (int i = 0; i < pixels; ++i) {
+        put(i == 0 && words.contains("index300")           ? 300
+            : i == pixels / 2 && words.contains("badcode") ? next + 1
+                                                           : (i % width * 3 + i / width * 5) % 8);
+        next += i > 0 && next < 4096;
+        codeBits += next == 1 << codeBits && codeBits < 12;
+    }
+    put((1 << size) + 1);
+    data += char(bits);
+    QByteArray blocks(1, char(size));
+    for (qsizetype from = 0; from < data.size(); from += 255)
+        blocks += char(data.mid(from, 255).size()) + data.mid(from, 255);
+    gif.replace(at, end + 1 - at, blocks + '\0');
+}
+
 QByteArray madeGif(const QStringList &words)
 {
     QByteArray bytes;
@@ -172,6 +210,7 @@ QByteArray madeGif(const QStringList &words)
     }
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
+    recodeGif(bytes, words);
     return bytes;
 }
 

@@ -589,6 +589,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>GIFの圧縮された画素データが壊れています</translation>
     </message>
     <message>
+        <source>the LZW minimum code size of the GIF is %1; only %2 to %3 can be decoded</source>
+        <translation>GIFのLZW最小コードサイズが%1です。読めるのは%2から%3までです</translation>
+    </message>
+    <message>
         <source>the GIF data is damaged</source>
         <translation>GIFデータが壊れています</translation>
     </message>
