@@ -30,16 +30,19 @@ QString corpus(const QString &name)
 }
 
 // Each pixel equal where the reference defines it: transparent pixels of a reference mean
-// nothing, and the decoder keeps colour channels and drops alpha.
-bool samePixels(const QImage &decoded, const QImage &reference)
+// nothing, and the decoder keeps colour channels and drops alpha, or with `alpha` keeps it too
+// (transparent where the reference is).
+bool samePixels(const QImage &decoded, const QImage &reference, bool alpha = false)
 {
     const QImage ref = reference.convertToFormat(QImage::Format_ARGB32);
+    const QRgb compared = alpha ? 0xFFFFFFFF : 0xFFFFFF;
     if (ref.size() != decoded.size())
         return false;
     for (int y = 0; y < ref.height(); ++y)
         for (int x = 0; x < ref.width(); ++x)
-            if (qAlpha(ref.pixel(x, y)) != 0 &&
-                (ref.pixel(x, y) & 0xFFFFFF) != (decoded.pixel(x, y) & 0xFFFFFF))
+            if (qAlpha(ref.pixel(x, y)) != 0
+                    ? (ref.pixel(x, y) & compared) != (decoded.pixel(x, y) & compared)
+                    : alpha && qAlpha(decoded.pixel(x, y)) != 0)
                 return false;
     return true;
 }
@@ -319,12 +322,15 @@ private slots:
         QCOMPARE(testing::binOf(path), bin);
         const QStringList refs = references.split(u' ', Qt::SkipEmptyParts);
         verifyFrames(path, loaded.value(), refs.contains("qt"));
+        const QImage kept = testing::imageOf(core::loadPicture(path, {{}, {}, true}).value());
         if (made) {
+            // RRGGBB of the picture, or AARRGGBB of the picture loaded with its transparency.
             for (const QString &probe : refs.filter(QStringLiteral("="))) {
                 const QStringList at = probe.split(QRegularExpression("[,=]"));
-                const QRgb pixel =
-                    testing::imageOf(loaded.value()).pixel(at[0].toInt(), at[1].toInt());
-                QCOMPARE(pixel & 0xFFFFFF, at[2].toUInt(nullptr, 16));
+                const bool withAlpha = at[2].size() == 8;
+                const QRgb pixel = (withAlpha ? kept : testing::imageOf(loaded.value()))
+                                       .pixel(at[0].toInt(), at[1].toInt());
+                QCOMPARE(pixel & (withAlpha ? 0xFFFFFFFF : 0xFFFFFF), at[2].toUInt(nullptr, 16));
             }
             // A PNG's colours are those Qt's reader gives it without its tRNS chunk, which makes
             // Qt paint a transparent grey pixel black; with keepAlpha its alpha is Qt's.
@@ -334,17 +340,18 @@ private slots:
             const bool png = file.startsWith(u"made:png");
             QVERIFY(!png || refs.filter(QStringLiteral("qt")).isEmpty() ||
                     samePixels(testing::imageOf(loaded.value()), QImage::fromData(opaque)));
-            const QImage kept = testing::imageOf(core::loadPicture(path, {{}, {}, true}).value());
             QVERIFY(!png || !refs.contains("qt") ||
                     kept.convertToFormat(QImage::Format_Alpha8) ==
                         QImage(path).convertToFormat(QImage::Format_Alpha8));
             return;
         }
+        // Kept, the transparency is the reference's, and an opaque reference's is none.
         if (outcome == u"exact")
             QVERIFY2(std::any_of(refs.begin(), refs.end(),
                                  [&](const QString &reference) {
-                                     return samePixels(testing::imageOf(loaded.value()),
-                                                       QImage(corpus(reference)));
+                                     const QImage ref(corpus(reference));
+                                     return samePixels(testing::imageOf(loaded.value()), ref) &&
+                                            samePixels(kept, ref, true);
                                  }),
                      qPrintable(references));
     }

@@ -417,6 +417,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>青</translation>
     </message>
     <message>
+        <source>alpha</source>
+        <translation>アルファ</translation>
+    </message>
+    <message>
         <source>the file ends inside its BMP header</source>
         <translation>ファイルがBMPヘッダーの途中で終わっています</translation>
     </message>
