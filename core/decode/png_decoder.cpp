@@ -7,6 +7,7 @@
 #define ZLIB_CONST
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -67,21 +68,65 @@ QString reasonFor(int code)
     }
 }
 
+// Adler-32 as zlib computes it, in a form the compiler vectorises (zlib's loop is scalar, and
+// took two thirds of the time of the check below): the bytes in 32 lanes, each lane's sum and
+// the total of its sums before each step of 32 bytes, reduced before a lane can overflow.
+std::uint32_t adler32Of(std::uint32_t adler, const Bytef *p, std::size_t n)
+{
+    constexpr std::uint64_t kModulus = 65521;
+    constexpr std::size_t kLanes = 32, kSteps = 5552 / kLanes;
+    std::uint64_t a = adler & 0xFFFF, b = adler >> 16;
+    while (n >= kLanes) {
+        const std::size_t steps = std::min(kSteps, n / kLanes);
+        std::uint32_t sums[kLanes] = {}, before[kLanes] = {};
+        for (std::size_t step = 0; step < steps; ++step, p += kLanes)
+            for (std::size_t j = 0; j < kLanes; ++j) {
+                before[j] += sums[j];
+                sums[j] += p[j];
+            }
+        // A byte adds itself to a, and to b times the bytes from it to the end, itself included.
+        std::uint64_t sum = 0, weighted = 0;
+        for (std::size_t j = 0; j < kLanes; ++j) {
+            sum += sums[j];
+            weighted += kLanes * (std::uint64_t(before[j]) + sums[j]) - j * std::uint64_t(sums[j]);
+        }
+        b = (b + steps * kLanes * a + weighted) % kModulus;
+        a = (a + sum) % kModulus;
+        n -= steps * kLanes;
+    }
+    for (; n > 0; --n, ++p) {
+        a = (a + *p) % kModulus;
+        b = (b + a) % kModulus;
+    }
+    return std::uint32_t(b << 16 | a);
+}
+
+enum class ImageStream
+{
+    Whole,
+    Short, // stops before its end
+    Damaged,
+    WrongChecksum,
+    OutOfMemory,
+};
+
 // libspng stops inflating at the last row: unless the rest of the zlib stream happens to be in
-// the chunk it holds then, it never reaches the stream's end, where zlib compares the Adler-32 of
-// all the image data, and damage that keeps the deflate codes valid, or a stream that stops short
+// the chunk it holds then, it never reaches the stream's end, where the Adler-32 of all the image
+// data is compared, and damage that keeps the deflate codes valid, or a stream that stops short
 // of its end, passes. So the image data is inflated again here, to its end, into a buffer that
-// is thrown away. Called once libspng has checked every chunk's length and CRC-32. Gives zlib's
-// status: Z_STREAM_END for a whole stream, Z_OK for one that stops early.
-int inflateToEnd(const QByteArray &file, const char *&message)
+// is thrown away. Called once libspng has checked every chunk's length and CRC-32.
+ImageStream inflateToEnd(const QByteArray &file)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
-        return Z_MEM_ERROR;
+        return ImageStream::OutOfMemory;
     const std::unique_ptr<z_stream, decltype(&inflateEnd)> owner(&stream, &inflateEnd);
+    inflateValidate(&stream, 0); // zlib would compute the Adler-32 slower than adler32Of()
     const auto *bytes = reinterpret_cast<const Bytef *>(file.constData());
     const std::size_t size = std::size_t(file.size());
     std::array<Bytef, std::size_t(32) << 10> discarded;
+    std::uint32_t adler = 1;
+    std::uint32_t last4 = 0; // the last 4 bytes read, once the stream ends its Adler-32
     int status = Z_OK;
     // Each chunk: its data's length, its type, the data and its CRC-32; IEND the last.
     for (std::size_t at = 8; status == Z_OK && at + 12 <= size;) {
@@ -95,15 +140,27 @@ int inflateToEnd(const QByteArray &file, const char *&message)
             stream.next_in = type + 4;
             stream.avail_in = length;
             while (status == Z_OK && stream.avail_in > 0) {
+                const uInt given = stream.avail_in;
                 stream.next_out = discarded.data();
                 stream.avail_out = uInt(discarded.size());
                 status = inflate(&stream, Z_NO_FLUSH);
+                adler = adler32Of(adler, discarded.data(), discarded.size() - stream.avail_out);
+                for (uInt back = std::min(given - stream.avail_in, 4u); back > 0; --back)
+                    last4 = last4 << 8 | stream.next_in[-std::ptrdiff_t(back)];
             }
         }
         at += 12 + std::size_t(length);
     }
-    message = stream.msg;
-    return status;
+    switch (status) {
+    case Z_STREAM_END:
+        return last4 == adler ? ImageStream::Whole : ImageStream::WrongChecksum;
+    case Z_OK:
+        return ImageStream::Short;
+    case Z_MEM_ERROR:
+        return ImageStream::OutOfMemory;
+    default:
+        return ImageStream::Damaged;
+    }
 }
 
 // libspng writes the bytes R, G, B, A; the store wants the word 0xAARRGGBB.
@@ -226,22 +283,22 @@ Expected<PixelStore> decodePng(const QByteArray &file, const QString &name,
     // The chunks after the pixels: the last image data's checksum, and the end chunk.
     if (const int error = spng_decode_chunks(png))
         return refused(error);
-    const char *message = nullptr;
-    switch (inflateToEnd(file, message)) {
-    case Z_STREAM_END:
+    switch (inflateToEnd(file)) {
+    case ImageStream::Whole:
         return store;
-    case Z_MEM_ERROR:
-        return refused(SPNG_EMEM);
-    case Z_OK:
+    case ImageStream::Short:
         return Error{Error::Kind::CannotRead, name,
                      Texts::tr("the compressed image data of the PNG stops before its end")};
-    default:
-        return message && std::strcmp(message, "incorrect data check") == 0
-                   ? Error{Error::Kind::CannotRead, name,
-                           Texts::tr("the compressed image data of the PNG is damaged (its "
-                                     "Adler-32 checksum does not match)")}
-                   : refused(SPNG_EIDAT_STREAM);
+    case ImageStream::WrongChecksum:
+        return Error{Error::Kind::CannotRead, name,
+                     Texts::tr("the compressed image data of the PNG is damaged (its Adler-32 "
+                               "checksum does not match)")};
+    case ImageStream::Damaged:
+        return refused(SPNG_EIDAT_STREAM);
+    case ImageStream::OutOfMemory:
+        break;
     }
+    return refused(SPNG_EMEM);
 }
 
 } // namespace core
