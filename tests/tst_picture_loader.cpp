@@ -108,7 +108,8 @@ QByteArray pngChunk(const char *type, const QByteArray &data)
 
 // The damage a recipe asks for, to the image data chunk (the tRNS chunk for trnscrc). Under
 // CRC-32s made anew: a byte of the middle flipped, the zlib stream's last 4 bytes (its
-// Adler-32) dropped, the stream split into chunks of 7 bytes (no damage).
+// Adler-32) dropped, 64 bytes more than the rows compressed, the stream split into chunks of 7
+// bytes (no damage).
 void damagePng(QByteArray &bytes, const QStringList &words)
 {
     if (words[0] != u"png")
@@ -122,11 +123,18 @@ void damagePng(QByteArray &bytes, const QStringList &words)
     if (words.contains("noidat"))
         bytes.remove(at, sum + 4 - at);
     QByteArray data = bytes.mid(at + 8, sum - at - 8);
-    const qsizetype piece = words.contains("split") ? 7 : data.size();
     if (words.contains("flip"))
         data[data.size() / 2] = char(data[data.size() / 2] ^ 0x20);
     data.chop(words.contains("noadler") ? 4 : 0);
-    if (words.contains("flip") || words.contains("noadler") || words.contains("split")) {
+    if (words.contains("overlong")) {
+        QByteArray rows(1 << 16, '\0');
+        uLongf length = uLongf(rows.size());
+        uncompress(reinterpret_cast<Bytef *>(rows.data()), &length,
+                   reinterpret_cast<const Bytef *>(data.constData()), uLong(data.size()));
+        data = qCompress(rows.left(qsizetype(length) + 64)).mid(4);
+    }
+    if (data != bytes.mid(at + 8, sum - at - 8) || words.contains("split")) {
+        const qsizetype piece = words.contains("split") ? 7 : data.size();
         QByteArray chunks;
         for (qsizetype from = 0; from < data.size(); from += piece)
             chunks += pngChunk("IDAT", data.mid(from, piece));

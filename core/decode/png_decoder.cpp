@@ -28,9 +28,11 @@ constexpr std::size_t kMaxChunkCacheBytes = std::size_t(64) << 20;
 constexpr std::int64_t kMaxWidth = std::int64_t(1) << 21;
 
 // Where each Adam7 pass puts its pixels in a row; 6, the last, fills whole rows, as a picture
-// that is not interlaced does.
+// that is not interlaced does. And which rows it fills.
 constexpr std::size_t kPassStart[7] = {0, 4, 0, 2, 0, 1, 0};
 constexpr std::size_t kPassStep[7] = {8, 8, 4, 4, 2, 2, 1};
+constexpr std::size_t kPassRowStart[7] = {0, 0, 4, 0, 2, 0, 1};
+constexpr std::size_t kPassRowStep[7] = {8, 8, 8, 4, 4, 2, 2};
 
 struct FreeContext
 {
@@ -101,10 +103,34 @@ std::uint32_t adler32Of(std::uint32_t adler, const Bytef *p, std::size_t n)
     return std::uint32_t(b << 16 | a);
 }
 
+// How many bytes the image data inflates to: the rows of each pass (of Adam7's seven, or the
+// one), each a filter byte and its samples.
+std::uint64_t imageDataBytes(const spng_ihdr &header)
+{
+    const std::uint64_t channels = header.color_type == SPNG_COLOR_TYPE_TRUECOLOR         ? 3
+                                   : header.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA ? 2
+                                   : header.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ? 4
+                                                                                          : 1;
+    const std::uint64_t bits = channels * header.bit_depth;
+    const auto rows = [&](std::uint64_t width, std::uint64_t height) {
+        return width == 0 ? 0 : height * (1 + (width * bits + 7) / 8);
+    };
+    if (header.interlace_method == SPNG_INTERLACE_NONE)
+        return rows(header.width, header.height);
+    std::uint64_t bytes = 0;
+    for (std::size_t pass = 0; pass < 7; ++pass)
+        bytes += rows((header.width + kPassStep[pass] - 1 - kPassStart[pass]) / kPassStep[pass] *
+                          (header.width > kPassStart[pass]),
+                      (header.height + kPassRowStep[pass] - 1 - kPassRowStart[pass]) /
+                          kPassRowStep[pass] * (header.height > kPassRowStart[pass]));
+    return bytes;
+}
+
 enum class ImageStream
 {
     Whole,
-    Short, // stops before its end
+    Short,   // stops before its end
+    TooLong, // inflates to more than the rows, which would be inflated for nothing
     Damaged,
     WrongChecksum,
     OutOfMemory,
@@ -114,8 +140,9 @@ enum class ImageStream
 // the chunk it holds then, it never reaches the stream's end, where the Adler-32 of all the image
 // data is compared, and damage that keeps the deflate codes valid, or a stream that stops short
 // of its end, passes. So the image data is inflated again here, to its end, into a buffer that
-// is thrown away. Called once libspng has checked every chunk's length and CRC-32.
-ImageStream inflateToEnd(const QByteArray &file)
+// is thrown away, no further than the rows take. Called once libspng has checked every chunk's
+// length and CRC-32.
+ImageStream inflateToEnd(const QByteArray &file, std::uint64_t rowBytes)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
@@ -125,6 +152,7 @@ ImageStream inflateToEnd(const QByteArray &file)
     const auto *bytes = reinterpret_cast<const Bytef *>(file.constData());
     const std::size_t size = std::size_t(file.size());
     std::array<Bytef, std::size_t(32) << 10> discarded;
+    std::uint64_t produced = 0;
     std::uint32_t adler = 1;
     std::uint32_t last4 = 0; // the last 4 bytes read, once the stream ends its Adler-32
     int status = Z_OK;
@@ -144,7 +172,10 @@ ImageStream inflateToEnd(const QByteArray &file)
                 stream.next_out = discarded.data();
                 stream.avail_out = uInt(discarded.size());
                 status = inflate(&stream, Z_NO_FLUSH);
-                adler = adler32Of(adler, discarded.data(), discarded.size() - stream.avail_out);
+                const std::size_t made = discarded.size() - stream.avail_out;
+                if ((produced += made) > rowBytes)
+                    return ImageStream::TooLong;
+                adler = adler32Of(adler, discarded.data(), made);
                 for (uInt back = std::min(given - stream.avail_in, 4u); back > 0; --back)
                     last4 = last4 << 8 | stream.next_in[-std::ptrdiff_t(back)];
             }
@@ -283,12 +314,15 @@ Expected<PixelStore> decodePng(const QByteArray &file, const QString &name,
     // The chunks after the pixels: the last image data's checksum, and the end chunk.
     if (const int error = spng_decode_chunks(png))
         return refused(error);
-    switch (inflateToEnd(file)) {
+    switch (inflateToEnd(file, imageDataBytes(header))) {
     case ImageStream::Whole:
         return store;
     case ImageStream::Short:
         return Error{Error::Kind::CannotRead, name,
                      Texts::tr("the compressed image data of the PNG stops before its end")};
+    case ImageStream::TooLong:
+        return Error{Error::Kind::CannotRead, name,
+                     Texts::tr("the compressed image data of the PNG holds more than its rows")};
     case ImageStream::WrongChecksum:
         return Error{Error::Kind::CannotRead, name,
                      Texts::tr("the compressed image data of the PNG is damaged (its Adler-32 "

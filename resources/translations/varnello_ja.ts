@@ -561,6 +561,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>PNGの圧縮された画像データが終わりの前で途切れています</translation>
     </message>
     <message>
+        <source>the compressed image data of the PNG holds more than its rows</source>
+        <translation>PNGの圧縮された画像データが全行の分より多くあります</translation>
+    </message>
+    <message>
         <source>the PNG image data ends before its last row</source>
         <translation>PNGの画像データが最後の行の前で終わっています</translation>
     </message>
