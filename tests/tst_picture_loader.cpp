@@ -15,6 +15,7 @@
 
 #include <gif_lib.h>
 #include <spng.h>
+#include <zlib.h>
 
 #if defined(Q_OS_UNIX)
 #include <sys/resource.h>
@@ -29,16 +30,19 @@ QString corpus(const QString &name)
 }
 
 // Each pixel equal where the reference defines it: transparent pixels of a reference mean
-// nothing, and the decoder keeps colour channels and drops alpha.
-bool samePixels(const QImage &decoded, const QImage &reference)
+// nothing, and the decoder keeps colour channels and drops alpha, or with `alpha` keeps it too
+// (transparent where the reference is).
+bool samePixels(const QImage &decoded, const QImage &reference, bool alpha = false)
 {
     const QImage ref = reference.convertToFormat(QImage::Format_ARGB32);
+    const QRgb compared = alpha ? 0xFFFFFFFF : 0xFFFFFF;
     if (ref.size() != decoded.size())
         return false;
     for (int y = 0; y < ref.height(); ++y)
         for (int x = 0; x < ref.width(); ++x)
-            if (qAlpha(ref.pixel(x, y)) != 0 &&
-                (ref.pixel(x, y) & 0xFFFFFF) != (decoded.pixel(x, y) & 0xFFFFFF))
+            if (qAlpha(ref.pixel(x, y)) != 0
+                    ? (ref.pixel(x, y) & compared) != (decoded.pixel(x, y) & compared)
+                    : alpha && qAlpha(decoded.pixel(x, y)) != 0)
                 return false;
     return true;
 }
@@ -81,6 +85,8 @@ QByteArray madePng(int type, int depth, const QStringList &words)
     spng_trns trns{key(0), key(0), key(1), key(2), 3, {0, 100, 200}};
     if (words.contains("trns"))
         spng_set_trns(png, &trns);
+    if (words.contains("stored"))
+        spng_set_option(png, SPNG_IMG_COMPRESSION_LEVEL, 0);
     spng_encode_image(png, raw.data(), raw.size(), SPNG_FMT_RAW, SPNG_ENCODE_FINALIZE);
     std::size_t size = 0;
     int error = 0;
@@ -91,7 +97,19 @@ QByteArray madePng(int type, int depth, const QStringList &words)
     return bytes;
 }
 
-// The damage a recipe asks for, to the image data chunk (the tRNS chunk for trnscrc).
+QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray chunk = QByteArray(4, '\0') + type + data + QByteArray(4, '\0');
+    qToBigEndian(quint32(data.size()), chunk.data());
+    const auto *typeAndData = reinterpret_cast<const Bytef *>(chunk.constData() + 4);
+    qToBigEndian(quint32(crc32(0, typeAndData, uInt(data.size() + 4))), chunk.end() - 4);
+    return chunk;
+}
+
+// The damage a recipe asks for, to the image data chunk (the tRNS chunk for trnscrc). Under
+// CRC-32s made anew: a byte of the middle flipped, the zlib stream's last 4 bytes (its
+// Adler-32) dropped, 64 bytes more than the rows compressed, the stream split into chunks of 7
+// bytes (no damage).
 void damagePng(QByteArray &bytes, const QStringList &words)
 {
     if (words[0] != u"png")
@@ -104,6 +122,62 @@ void damagePng(QByteArray &bytes, const QStringList &words)
         bytes[at + 10] = char(0xFF); // a deflate block of the reserved type
     if (words.contains("noidat"))
         bytes.remove(at, sum + 4 - at);
+    QByteArray data = bytes.mid(at + 8, sum - at - 8);
+    if (words.contains("flip"))
+        data[data.size() / 2] = char(data[data.size() / 2] ^ 0x20);
+    data.chop(words.contains("noadler") ? 4 : 0);
+    if (words.contains("overlong")) {
+        QByteArray rows(1 << 16, '\0');
+        uLongf length = uLongf(rows.size());
+        uncompress(reinterpret_cast<Bytef *>(rows.data()), &length,
+                   reinterpret_cast<const Bytef *>(data.constData()), uLong(data.size()));
+        data = qCompress(rows.left(qsizetype(length) + 64)).mid(4);
+    }
+    if (data != bytes.mid(at + 8, sum - at - 8) || words.contains("split")) {
+        const qsizetype piece = words.contains("split") ? 7 : data.size();
+        QByteArray chunks;
+        for (qsizetype from = 0; from < data.size(); from += piece)
+            chunks += pngChunk("IDAT", data.mid(from, piece));
+        bytes.replace(at, sum + 4 - at, chunks);
+    }
+}
+
+// The first frame's pixels coded anew with the LZW minimum code size N of a word "lzwN", since
+// giflib writes none above 8: each index a code of its own (the table grows all the same), with
+// index 300 first for "index300" and a code the table does not hold halfway for "badcode".
+void recodeGif(QByteArray &gif, const QStringList &words)
+{
+    const QStringList lzw = words.filter(QRegularExpression(QStringLiteral("^lzw\\d+$")));
+    if (lzw.isEmpty())
+        return;
+    const int size = lzw[0].mid(3).toInt(), width = words[1].toInt(),
+              pixels = width * words[2].toInt();
+    const qsizetype at = 13 + 3 * 8 + 8 + 10; // screen, colour table, control block, frame header
+    qsizetype end = at + 1;
+    while (gif[end] != 0)
+        end += 1 + std::uint8_t(gif[end]);
+    QByteArray data;
+    std::uint64_t bits = 0;
+    int held = 0, codeBits = size + 1, next = (1 << size) + 2;
+    const auto put = [&](int code) {
+        bits |= std::uint64_t(code) << held;
+        for (held += codeBits; held >= 8; held -= 8, bits >>= 8)
+            data += char(bits);
+    };
+    put(1 << size);
+    for (int i = 0; i < pixels; ++i) {
+        put(i == 0 && words.contains("index300")           ? 300
+            : i == pixels / 2 && words.contains("badcode") ? next + 1
+                                                           : (i % width * 3 + i / width * 5) % 8);
+        next += i > 0 && next < 4096;
+        codeBits += next == 1 << codeBits && codeBits < 12;
+    }
+    put((1 << size) + 1);
+    data += char(bits);
+    QByteArray blocks(1, char(size));
+    for (qsizetype from = 0; from < data.size(); from += 255)
+        blocks += char(data.mid(from, 255).size()) + data.mid(from, 255);
+    gif.replace(at, end + 1 - at, blocks + '\0');
 }
 
 QByteArray madeGif(const QStringList &words)
@@ -147,6 +221,7 @@ QByteArray madeGif(const QStringList &words)
     }
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
+    recodeGif(bytes, words);
     return bytes;
 }
 
@@ -255,12 +330,15 @@ private slots:
         QCOMPARE(testing::binOf(path), bin);
         const QStringList refs = references.split(u' ', Qt::SkipEmptyParts);
         verifyFrames(path, loaded.value(), refs.contains("qt"));
+        const QImage kept = testing::imageOf(core::loadPicture(path, {{}, {}, true}).value());
         if (made) {
+            // RRGGBB of the picture, or AARRGGBB of the picture loaded with its transparency.
             for (const QString &probe : refs.filter(QStringLiteral("="))) {
                 const QStringList at = probe.split(QRegularExpression("[,=]"));
-                const QRgb pixel =
-                    testing::imageOf(loaded.value()).pixel(at[0].toInt(), at[1].toInt());
-                QCOMPARE(pixel & 0xFFFFFF, at[2].toUInt(nullptr, 16));
+                const bool withAlpha = at[2].size() == 8;
+                const QRgb pixel = (withAlpha ? kept : testing::imageOf(loaded.value()))
+                                       .pixel(at[0].toInt(), at[1].toInt());
+                QCOMPARE(pixel & (withAlpha ? 0xFFFFFFFF : 0xFFFFFF), at[2].toUInt(nullptr, 16));
             }
             // A PNG's colours are those Qt's reader gives it without its tRNS chunk, which makes
             // Qt paint a transparent grey pixel black; with keepAlpha its alpha is Qt's.
@@ -270,17 +348,18 @@ private slots:
             const bool png = file.startsWith(u"made:png");
             QVERIFY(!png || refs.filter(QStringLiteral("qt")).isEmpty() ||
                     samePixels(testing::imageOf(loaded.value()), QImage::fromData(opaque)));
-            const QImage kept = testing::imageOf(core::loadPicture(path, {{}, {}, true}).value());
             QVERIFY(!png || !refs.contains("qt") ||
                     kept.convertToFormat(QImage::Format_Alpha8) ==
                         QImage(path).convertToFormat(QImage::Format_Alpha8));
             return;
         }
+        // Kept, the transparency is the reference's, and an opaque reference's is none.
         if (outcome == u"exact")
             QVERIFY2(std::any_of(refs.begin(), refs.end(),
                                  [&](const QString &reference) {
-                                     return samePixels(testing::imageOf(loaded.value()),
-                                                       QImage(corpus(reference)));
+                                     const QImage ref(corpus(reference));
+                                     return samePixels(testing::imageOf(loaded.value()), ref) &&
+                                            samePixels(kept, ref, true);
                                  }),
                      qPrintable(references));
     }

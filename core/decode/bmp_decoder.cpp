@@ -105,7 +105,7 @@ struct Layout
     Coding coding = Coding::Plain;
     std::int64_t dataOffset = 0;
     std::int64_t masksEnd = 0;            // where the palette starts
-    std::array<std::uint32_t, 3> masks{}; // red, green, blue
+    std::array<std::uint32_t, 4> masks{}; // red, green, blue, alpha (0: opaque)
     std::array<std::uint32_t, 256> palette{};
 };
 
@@ -150,9 +150,9 @@ QString startsInHeader()
 
 QString maskName(std::size_t channel)
 {
-    static const char *const names[] = {QT_TRANSLATE_NOOP("core", "red"),
-                                        QT_TRANSLATE_NOOP("core", "green"),
-                                        QT_TRANSLATE_NOOP("core", "blue")};
+    static const char *const names[] = {
+        QT_TRANSLATE_NOOP("core", "red"), QT_TRANSLATE_NOOP("core", "green"),
+        QT_TRANSLATE_NOOP("core", "blue"), QT_TRANSLATE_NOOP("core", "alpha")};
     return Texts::tr(names[channel]);
 }
 
@@ -275,21 +275,25 @@ Expected<void> checkPixels(const QString &name, const Header &header, const Layo
     return {};
 }
 
-// The channel masks: after the header or inside it, or the defaults for 16 and 32 bits.
+// The channel masks: after the header or inside it, or the defaults for 16 and 32 bits, which
+// have no alpha. An alpha mask follows the colour masks in Windows headers of 56 bytes and more,
+// and after a header of 40 for BI_ALPHABITFIELDS.
 Expected<void> readMasks(const QByteArray &file, const QString &name, const Header &header,
                          Layout &layout)
 {
     if (layout.coding != Coding::Fields) {
         if (layout.bits == 16)
-            layout.masks = {0x7C00, 0x03E0, 0x001F};
+            layout.masks = {0x7C00, 0x03E0, 0x001F, 0};
         else if (layout.bits == 32)
-            layout.masks = {0xFF0000, 0xFF00, 0xFF};
+            layout.masks = {0xFF0000, 0xFF00, 0xFF, 0};
         return {};
     }
     const Reader in(file);
     const std::int64_t first =
         layout.masksEnd == header.infoEnd() ? field::kMasks : header.infoEnd();
-    for (std::size_t c = 0; c < 3; ++c) {
+    const bool alpha = (header.infoSize == 40 && header.compression == 6) ||
+                       (header.infoSize >= 56 && !header.os2v2());
+    for (std::size_t c = 0; c < (alpha ? 4 : 3); ++c) {
         const std::uint32_t mask = in.u32(first + 4 * std::int64_t(c));
         const std::uint32_t run = mask >> std::countr_zero(mask | 0x80000000u);
         if ((run & (run + 1)) != 0)
@@ -367,6 +371,7 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
 
 // Uncompressed rows, each padded to four bytes, bottom-up unless the height was negative.
 // Some writers leave out the last row's padding; its pixels are all there, so that is fine.
+// Alpha, where the masks give it, only when the image has it.
 Expected<void> decodePlain(const QByteArray &file, const QString &name, const Layout &layout,
                            PixelStore &image)
 {
@@ -379,8 +384,13 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
         return refusal(name, endsEarly(file.size(), needed));
 
     const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
-    const bool plain32 =
-        bits == 32 && layout.masks == std::array<std::uint32_t, 3>{0xFF0000, 0xFF00, 0xFF};
+    const Channel alpha(image.hasAlpha() ? layout.masks[3] : 0);
+    const std::uint32_t opaqueBits = image.hasAlpha() ? 0 : kBlack;
+    const bool bgr32 = bits == 32 && layout.masks[0] == 0xFF0000 && layout.masks[1] == 0xFF00 &&
+                       layout.masks[2] == 0xFF;
+    // The bytes B, G, R, A: the store's word 0xAARRGGBB.
+    const bool argb32 = bgr32 && image.hasAlpha() && layout.masks[3] == 0xFF000000u;
+    const bool plain32 = bgr32 && !image.hasAlpha();
     const auto &palette = layout.palette;
     const auto *data = reinterpret_cast<const Byte *>(file.constData()) + layout.dataOffset;
     for (std::int64_t r = 0; r < layout.rows; ++r) {
@@ -406,12 +416,15 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
             for (std::int64_t x = 0; x < width; ++x, in += 4) {
                 const std::uint32_t word = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8 |
                                            std::uint32_t(in[2]) << 16 | std::uint32_t(in[3]) << 24;
-                out[x] = opaque(red(word), green(word), blue(word));
+                out[x] = argb32 ? word
+                                : opaqueBits | alpha(word) << 24 | red(word) << 16 |
+                                      green(word) << 8 | blue(word);
             }
         } else {
             for (std::int64_t x = 0; x < width; ++x, in += 2) {
                 const std::uint32_t word = std::uint32_t(in[0]) | std::uint32_t(in[1]) << 8;
-                out[x] = opaque(red(word), green(word), blue(word));
+                out[x] = opaqueBits | alpha(word) << 24 | red(word) << 16 | green(word) << 8 |
+                         blue(word);
             }
         }
     }
@@ -503,6 +516,15 @@ Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layo
     return {};
 }
 
+bool noAlpha(const PixelStore &pixels)
+{
+    for (int y = 0; y < pixels.height(); ++y)
+        for (int x = 0; x < pixels.width(); ++x)
+            if (pixels.row(y)[x] >> 24 != 0)
+                return false;
+    return true;
+}
+
 } // namespace
 
 bool isBmp(const QByteArray &file)
@@ -511,7 +533,7 @@ bool isBmp(const QByteArray &file)
 }
 
 Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
-                               const std::function<QString(QSize)> &checkSize)
+                               const LoadOptions &options)
 {
     BmpPicture picture;
     auto read = readLayout(file, name, picture);
@@ -520,8 +542,8 @@ Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
     if (!picture.embedded.isNull())
         return picture;
     const Layout &layout = read.value();
-    if (checkSize)
-        if (const QString refused = checkSize(QSize(int(layout.width), int(layout.rows)));
+    if (options.checkSize)
+        if (const QString refused = options.checkSize(QSize(int(layout.width), int(layout.rows)));
             !refused.isEmpty())
             return refusal(name, refused);
 
@@ -529,11 +551,17 @@ Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
     if (picture.pixels.isNull())
         return Error{Error::Kind::OutOfMemory, name,
                      Texts::tr("the picture does not fit into memory")};
+    PixelStore &pixels = picture.pixels;
+    pixels.setHasAlpha(options.keepAlpha && layout.masks[3] != 0);
     const auto decoded = layout.coding == Coding::Plain || layout.coding == Coding::Fields
-                             ? decodePlain(file, name, layout, picture.pixels)
-                             : decodeRle(file, name, layout, picture.pixels);
+                             ? decodePlain(file, name, layout, pixels)
+                             : decodeRle(file, name, layout, pixels);
     if (!decoded)
         return decoded.error();
+    // Some writers give an alpha mask and leave every alpha value 0: such a picture is meant to
+    // be opaque, and web browsers show it so.
+    if (pixels.hasAlpha() && noAlpha(pixels))
+        pixels.dropAlpha();
     return picture;
 }
 

@@ -3,14 +3,12 @@
 // is decoded here in one pass over the bytes, and every pixel of the result is defined.
 #pragma once
 
+#include "core/decode/picture_loader.h"
 #include "core/error.h"
 #include "core/pixel_store.h"
 
 #include <QByteArray>
-#include <QSize>
 #include <QString>
-
-#include <functional>
 
 namespace core {
 
@@ -27,9 +25,10 @@ struct BmpPicture
 };
 
 // Refusals are CannotRead errors that name `name` and the variant refused; a picture that
-// does not fit into memory is OutOfMemory. `checkSize`, when given, is asked with the size from
-// the header before anything is allocated, and a reason it gives refuses the file.
+// does not fit into memory is OutOfMemory. options.checkSize, when given, is asked with the size
+// from the header before anything is allocated, and a reason it gives refuses the file. Opaque
+// unless options.keepAlpha and the header gives an alpha mask (some alpha value not 0).
 Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
-                               const std::function<QString(QSize)> &checkSize = {});
+                               const LoadOptions &options = {});
 
 } // namespace core

@@ -19,6 +19,10 @@ namespace {
 
 constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr int kMaxCodes = 4096; // LZW codes have at most 12 bits
+// Its roots and two codes of their own must fit into 12 bits; a code size of 0 makes codes too
+// narrow for their own end code, and decoders disagree on what follows.
+constexpr int kMinCodeSize = 1;
+constexpr int kMaxCodeSize = 11;
 
 // giflib pulls the bytes through this.
 struct Input
@@ -48,16 +52,74 @@ void closeGif(GifFileType *gif)
         DGifCloseFile(gif, nullptr);
 }
 
-// Skips the rest of a chain of data blocks, up to its empty block.
-bool skipBlocks(GifFileType *gif)
+// giflib reads a frame's header and colour table, and then refuses an LZW code size above 8
+// right after reading it (the only failure that leaves bytes unread); the frame's data, which
+// starts there, is ours to read either way.
+bool readFrameHeader(GifFileType *gif, const Input &input)
 {
-    GifByteType *block = nullptr;
-    do {
-        if (DGifGetCodeNext(gif, &block) == GIF_ERROR)
-            return false;
-    } while (block);
-    return true;
+    return DGifGetImageHeader(gif) == GIF_OK ||
+           (gif->Error == D_GIF_ERR_READ_FAILED && input.at > 0 && input.at < input.size &&
+            input.data[input.at - 1] > 8);
 }
+
+// A frame's LZW codes, least significant bit first, from its chain of data blocks (each a
+// length byte and that many bytes, the last one empty), straight from the file's bytes.
+class CodeReader
+{
+public:
+    static constexpr int kEnded = -1; // the empty block, with codes still to come
+    static constexpr int kCut = -2;   // the end of the file
+
+    explicit CodeReader(Input &input)
+        : m_in(input)
+    {}
+
+    // The next code of `width` bits, or kEnded or kCut.
+    int read(int width)
+    {
+        while (m_held < width) {
+            if (m_left == 0) {
+                if (m_in.at >= m_in.size)
+                    return kCut;
+                m_left = m_in.data[m_in.at++];
+                if (m_left == 0)
+                    return kEnded;
+            }
+            if (m_in.at >= m_in.size)
+                return kCut;
+            m_bits |= std::uint32_t(m_in.data[m_in.at++]) << m_held;
+            m_held += 8;
+            --m_left;
+        }
+        const int code = int(m_bits & ((1u << width) - 1));
+        m_bits >>= width;
+        m_held -= width;
+        return code;
+    }
+
+    // Past the rest of the data, up to and including its empty block; false at the file's end.
+    bool skipRest()
+    {
+        for (;;) {
+            if (m_left > m_in.size - m_in.at) {
+                m_in.at = m_in.size;
+                return false;
+            }
+            m_in.at += m_left;
+            if (m_in.at >= m_in.size)
+                return false;
+            m_left = m_in.data[m_in.at++];
+            if (m_left == 0)
+                return true;
+        }
+    }
+
+private:
+    Input &m_in;
+    qsizetype m_left = 0; // bytes left in the current block
+    std::uint32_t m_bits = 0;
+    int m_held = 0;
+};
 
 } // namespace
 
@@ -74,12 +136,13 @@ struct GifDecoder::State
     QRect shown;
     int disposal = 0;
     PixelStore under;
-    // The LZW table: each code's string is its prefix code's string and one more index.
+    // The LZW table: each code's string is its prefix code's string and one more index. An
+    // index is below 2^11 (the largest code size read), past any colour table beyond 255.
     std::array<std::uint16_t, kMaxCodes> prefix{};
-    std::array<std::uint8_t, kMaxCodes> suffix{};
-    std::array<std::uint8_t, kMaxCodes> first{};
-    std::array<std::uint8_t, kMaxCodes + 1> stack{};
-    std::vector<std::uint8_t> line;
+    std::array<std::uint16_t, kMaxCodes> suffix{};
+    std::array<std::uint16_t, kMaxCodes> first{};
+    std::array<std::uint16_t, kMaxCodes + 1> stack{};
+    std::vector<std::uint16_t> line;
 
     ~State() { closeGif(gif); }
 
@@ -96,16 +159,17 @@ struct GifDecoder::State
     {
         return refusal(Texts::tr("the compressed pixel data of the GIF is damaged"));
     }
+    Error cut() const
+    {
+        return refusal(Texts::tr("the GIF data ends inside its picture (the file is incomplete)"));
+    }
     // giflib's last error, in the program's words.
     Error failure(int code) const
     {
         if (code == D_GIF_ERR_NOT_ENOUGH_MEM)
             return outOfMemory();
         if (input.at >= input.size)
-            return refusal(Texts::tr("the GIF data ends inside its picture (the file is "
-                                     "incomplete)"));
-        if (code == D_GIF_ERR_IMAGE_DEFECT || code == D_GIF_ERR_EOF_TOO_SOON)
-            return damaged();
+            return cut();
         return refusal(Texts::tr("the GIF data is damaged"));
     }
 
@@ -113,7 +177,7 @@ struct GifDecoder::State
     void dispose();
     Expected<void> draw(const GifImageDesc &frame, int transparent, int disposalAfter);
     Expected<void> decodeRows(const GifImageDesc &frame, int codeSize, QRect area,
-                              const std::array<std::uint32_t, 256> &colours, int skipped);
+                              const std::array<std::uint32_t, kMaxCodes / 2> &colours, int skipped);
 };
 
 // The screen takes the first frame's edge where the header gives no size, as other viewers do.
@@ -167,6 +231,12 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
 {
     // giflib keeps the LZW code size to itself: it is the byte it read last.
     const int codeSize = input.data[input.at - 1];
+    if (codeSize < kMinCodeSize || codeSize > kMaxCodeSize)
+        return refusal(Texts::tr("the LZW minimum code size of the GIF is %1; only %2 to %3 can "
+                                 "be decoded")
+                           .arg(codeSize)
+                           .arg(kMinCodeSize)
+                           .arg(kMaxCodeSize));
     if (frames == 0) {
         if (auto made = makeScreen(frame, transparent >= 0); !made)
             return made;
@@ -188,7 +258,7 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
     // Indexes past the colour table are black. Of the first frame, transparent pixels keep
     // their colour, as the stored colour of a transparent pixel; later frames leave the screen
     // under them.
-    std::array<std::uint32_t, 256> colours;
+    std::array<std::uint32_t, kMaxCodes / 2> colours;
     colours.fill(kBlack);
     const ColorMapObject *map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
     for (int i = 0; map && i < std::min(map->ColorCount, 256); ++i) {
@@ -206,23 +276,24 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
 
 // The frame's rows, in the file's order (interlaced: every 8th row from 0, every 8th from 4,
 // every 4th from 2, every 2nd from 1), each put on the screen as soon as it is whole.
-Expected<void> GifDecoder::State::decodeRows(const GifImageDesc &frame, int codeSize, QRect area,
-                                             const std::array<std::uint32_t, 256> &colours,
-                                             int skipped)
+Expected<void>
+GifDecoder::State::decodeRows(const GifImageDesc &frame, int codeSize, QRect area,
+                              const std::array<std::uint32_t, kMaxCodes / 2> &colours, int skipped)
 {
     static constexpr int kStart[4] = {0, 4, 2, 1};
     static constexpr int kStep[4] = {8, 8, 4, 2};
     const int width = frame.Width;
     const int height = frame.Height;
+    CodeReader codes(input);
     if (width == 0 || height == 0)
-        return skipBlocks(gif) ? Expected<void>() : failure(gif->Error);
+        return codes.skipRest() ? Expected<void>() : cut();
     line.resize(std::size_t(width));
     int x = 0, rowsDone = 0, y = 0, pass = 0;
     const auto putRow = [&] {
         const int screenY = frame.Top + y;
         if (screenY >= area.top() && screenY <= area.bottom()) {
             std::uint32_t *out = screen.row(screenY) + area.left();
-            const std::uint8_t *in = line.data() + (area.left() - frame.Left);
+            const std::uint16_t *in = line.data() + (area.left() - frame.Left);
             for (int i = 0; i < area.width(); ++i)
                 if (in[i] != skipped)
                     out[i] = colours[in[i]];
@@ -233,18 +304,22 @@ Expected<void> GifDecoder::State::decodeRows(const GifImageDesc &frame, int code
             y = kStart[++pass];
     };
 
+    // Codes start one bit wider than the code size and grow by one bit, up to 12, each time the
+    // table fills the codes of the width so far.
     const int clear = 1 << codeSize;
     for (int i = 0; i < clear; ++i)
-        first[std::size_t(i)] = std::uint8_t(i);
+        first[std::size_t(i)] = std::uint16_t(i);
+    int bits = codeSize + 1;
     int next = clear + 2;
     int previous = -1;
     while (rowsDone < height) {
-        int code = 0;
-        if (DGifGetLZCodes(gif, &code) == GIF_ERROR)
-            return failure(gif->Error);
-        if (code < 0) // the end code, before the last pixel
+        const int code = codes.read(bits);
+        if (code == CodeReader::kCut)
+            return cut();
+        if (code == CodeReader::kEnded || code == clear + 1) // before the last pixel
             return damaged();
         if (code == clear) {
+            bits = codeSize + 1;
             next = clear + 2;
             previous = -1;
             continue;
@@ -262,14 +337,16 @@ Expected<void> GifDecoder::State::decodeRows(const GifImageDesc &frame, int code
         }
         for (; walk >= clear; walk = prefix[std::size_t(walk)])
             stack[top++] = suffix[std::size_t(walk)];
-        stack[top++] = std::uint8_t(walk);
+        stack[top++] = std::uint16_t(walk);
         if (previous >= 0 && next < kMaxCodes) {
             prefix[std::size_t(next)] = std::uint16_t(previous);
-            suffix[std::size_t(next)] = std::uint8_t(walk);
+            suffix[std::size_t(next)] = std::uint16_t(walk);
             first[std::size_t(next)] = first[std::size_t(previous)];
             ++next;
         }
         previous = code;
+        if (next == 1 << bits && bits < 12)
+            ++bits;
         // Indexes past the frame's last pixel are dropped.
         while (top > 0 && rowsDone < height) {
             line[std::size_t(x)] = stack[--top];
@@ -279,7 +356,7 @@ Expected<void> GifDecoder::State::decodeRows(const GifImageDesc &frame, int code
             }
         }
     }
-    return skipBlocks(gif) ? Expected<void>() : failure(gif->Error);
+    return codes.skipRest() ? Expected<void>() : cut();
 }
 
 GifDecoder::GifDecoder(std::unique_ptr<State> state)
@@ -341,7 +418,7 @@ Expected<bool> GifDecoder::next()
             continue;
         }
         // Not DGifGetImageDesc: it keeps a copy of every frame's header until the file is closed.
-        if (DGifGetImageHeader(gif) == GIF_ERROR)
+        if (!readFrameHeader(gif, s.input))
             return s.failure(gif->Error);
         if (auto drawn = s.draw(gif->Image, transparent, disposal); !drawn)
             return drawn.error();
@@ -385,7 +462,7 @@ int countGifFrames(const QByteArray &file)
             while (block)
                 if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
                     return frames;
-        } else if (DGifGetImageHeader(gif) == GIF_ERROR || !skipBlocks(gif)) {
+        } else if (!readFrameHeader(gif, input) || !CodeReader(input).skipRest()) {
             break;
         } else {
             ++frames;

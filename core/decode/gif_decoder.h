@@ -1,8 +1,9 @@
-// Our GIF decoder, on giflib. giflib reads the blocks, the colour tables and the variable-width
-// LZW codes; the strings those codes stand for are built here, because giflib's own line decoder
-// makes up a pixel for a code its table does not hold, and such a file must be refused. Frames
-// are composited on the logical screen as GIF89a describes, clipped to it; the screen starts as
-// the background colour.
+// Our GIF decoder, on giflib. giflib reads the blocks, the headers and the colour tables; the
+// variable-width LZW codes, and the strings they stand for, are read here: giflib's own line
+// decoder makes up a pixel for a code its table does not hold, where the file must be refused,
+// and refuses LZW code sizes above 8, which other decoders read (up to 11). Frames are
+// composited on the logical screen as GIF89a describes, clipped to it; the screen starts as the
+// background colour.
 #pragma once
 
 #include "core/decode/picture_loader.h"

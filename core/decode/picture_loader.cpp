@@ -37,7 +37,7 @@ Expected<PixelStore> readPicture(const QByteArray &bytes, const QString &name,
         return decodeGif(bytes, name, options);
     if (!isBmp(bytes))
         return cannotRead(name, Texts::tr("not a picture in a format this program reads"));
-    auto bmp = decodeBmp(bytes, name, options.checkSize);
+    auto bmp = decodeBmp(bytes, name, options);
     if (!bmp)
         return bmp.error();
     // A BMP may wrap a JPEG or PNG stream, which must be what the header says it is.

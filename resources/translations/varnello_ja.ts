@@ -443,6 +443,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>青</translation>
     </message>
     <message>
+        <source>alpha</source>
+        <translation>アルファ</translation>
+    </message>
+    <message>
         <source>the file ends inside its BMP header</source>
         <translation>ファイルがBMPヘッダーの途中で終わっています</translation>
     </message>
@@ -575,6 +579,18 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>PNGの圧縮された画像データが壊れています</translation>
     </message>
     <message>
+        <source>the compressed image data of the PNG is damaged (its Adler-32 checksum does not match)</source>
+        <translation>PNGの圧縮された画像データが壊れています（Adler-32チェックサムが一致しません）</translation>
+    </message>
+    <message>
+        <source>the compressed image data of the PNG stops before its end</source>
+        <translation>PNGの圧縮された画像データが終わりの前で途切れています</translation>
+    </message>
+    <message>
+        <source>the compressed image data of the PNG holds more than its rows</source>
+        <translation>PNGの圧縮された画像データが全行の分より多くあります</translation>
+    </message>
+    <message>
         <source>the PNG image data ends before its last row</source>
         <translation>PNGの画像データが最後の行の前で終わっています</translation>
     </message>
@@ -605,6 +621,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
     <message>
         <source>the compressed pixel data of the GIF is damaged</source>
         <translation>GIFの圧縮された画素データが壊れています</translation>
+    </message>
+    <message>
+        <source>the LZW minimum code size of the GIF is %1; only %2 to %3 can be decoded</source>
+        <translation>GIFのLZW最小コードサイズが%1です。読めるのは%2から%3までです</translation>
     </message>
     <message>
         <source>the GIF data is damaged</source>
