@@ -161,6 +161,8 @@ SettingsDialog::SettingsDialog(QWidget *parent)
                                QStringLiteral("パネル全面を埋める（cover）"),
                                QStringLiteral("縦横比を変えて合わせる（stretch）")});
     form->addRow(QStringLiteral("合わせ方(&M):"), m_fitMode);
+    // Named as the settings file names the steps.
+    m_fitMode->setObjectName(QStringLiteral("fit_mode"));
     m_background = colourEdit(this);
     m_background->setObjectName(QStringLiteral("background"));
     m_backgroundProblem = problemLabel(this);
@@ -169,16 +171,20 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     m_rotation = choices(this, {QStringLiteral("回転しない"), QStringLiteral("時計回りに90度"),
                                 QStringLiteral("180度"), QStringLiteral("時計回りに270度")});
     form->addRow(QStringLiteral("回転(&R):"), m_rotation);
+    m_rotation->setObjectName(QStringLiteral("rotate"));
     m_dither = choices(this, {QStringLiteral("なし（切り捨て）"),
                               QStringLiteral("組織的ディザ（ordered）"),
                               QStringLiteral("誤差拡散（Floyd–Steinberg）")});
     form->addRow(QStringLiteral("ディザリング(&D):"), m_dither);
+    m_dither->setObjectName(QStringLiteral("dither"));
     m_byteOrder = choices(this, {QStringLiteral("下位バイトが先（BINファイルの順）"),
                                  QStringLiteral("上位バイトが先")});
     form->addRow(QStringLiteral("バイト順(&O):"), m_byteOrder);
+    m_byteOrder->setObjectName(QStringLiteral("byte_order"));
     m_alpha =
         choices(this, {QStringLiteral("記録された色のまま"), QStringLiteral("背景色に重ねる")});
     form->addRow(QStringLiteral("透明な画素(&T):"), m_alpha);
+    m_alpha->setObjectName(QStringLiteral("alpha"));
     m_keyed = new QCheckBox(QStringLiteral("半分以上透明な画素をこの色にする(&K):"), this);
     m_keyed->setObjectName(QStringLiteral("keyed"));
     m_key = colourEdit(this);

@@ -4,19 +4,26 @@
 #include "core/texts.h"
 #include "main_window/firmware_settings.h"
 #include "main_window/form1.h"
+#include "main_window/settings_dialog.h"
 #include "platform/common_dialog.h"
 #include "startup/module1.h"
 #include "support.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -287,6 +294,98 @@ private slots:
                      {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},
                      size, order)),
                  testing::imageOf(form().Picture1->pixels()));
+    }
+
+    // The settings dialog says what is wrong, beside the field, and keeps OK until nothing is:
+    // what is typed is never corrected behind the user's back. A step a field: "field=text",
+    // "pick:field" (the colour button, answered with 123456), "defaults" (標準に戻す), then
+    // "return" (the Return key). The outcome: whether OK can be pressed and the reasons shown,
+    // or the settings the dialog gave.
+    void settingsDialogSaysWhatIsWrong_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("width 0") << "panel=other width=0 height=240"
+                                 << "OK unavailable: 幅と高さは1以上にしてください";
+        QTest::newRow("width 99999 is taken as typed")
+            << "panel=other width=99999 height=240"
+            << "OK available: "
+               "自動処理は、合わせた後の大きさが640×480画素を超える画像を変換しません。";
+        QTest::newRow("past the pixel limit") << "panel=other width=99999 height=99999"
+                                              << "OK unavailable: 大きすぎます（99999×99999画素）";
+        QTest::newRow("full-width digits")
+            << "panel=other width=３２０ height=240"
+            << "OK unavailable: 幅と高さは半角の数字で入力してください";
+        QTest::newRow("background of two digits")
+            << "background=12"
+            << "OK unavailable: 色は16進数6桁（RRGGBB、例: FF8000）で入力してください";
+        QTest::newRow("key colour ticked, too short")
+            << "keyed=on key=AB"
+            << "OK unavailable: 色は16進数6桁（RRGGBB、例: FF8000）で入力してください";
+        QTest::newRow("key colour not ticked, too short") << "key=AB"
+                                                          << "OK available";
+        QTest::newRow("panel over the batch's limit")
+            << "panel=800×480"
+            << "OK available: "
+               "自動処理は、合わせた後の大きさが640×480画素を超える画像を変換しません。";
+        QTest::newRow("colour picked") << "alpha=1 pick:background return"
+                                       << "settings: 設定: 重ね合わせ 背景#123456";
+        QTest::newRow("Return after defaults means OK") << "panel=320×240 dither=2 defaults return"
+                                                        << "settings: plain";
+    }
+
+    void settingsDialogSaysWhatIsWrong()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, outcome);
+        main_window::SettingsDialog dialog;
+        dialog.setColourPicker(
+            [](core::Colour, const QString &) { return core::rgb(0x12, 0x34, 0x56); });
+        dialog.show();
+        QString result;
+        connect(&dialog, &QDialog::accepted, this, [&] {
+            const QString line = main_window::settingsLine(dialog.recipe());
+            result =
+                QStringLiteral("settings: ") + (line.isEmpty() ? QStringLiteral("plain") : line);
+        });
+        for (const QString &step : steps.split(u' ')) {
+            const QString field = step.section(u'=', 0, 0), text = step.section(u'=', 1);
+            if (step == u"defaults") {
+                QPushButton *defaults = dialog.findChild<QDialogButtonBox *>()->button(
+                    QDialogButtonBox::RestoreDefaults);
+                QTest::mouseClick(defaults, Qt::LeftButton);
+            } else if (step == u"return") {
+                QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dialog,
+                                Qt::Key_Return);
+            } else if (step.startsWith(u"pick:")) {
+                QTest::mouseClick(dialog.findChild<QToolButton *>(step.mid(5) + "Pick"),
+                                  Qt::LeftButton);
+            } else if (auto *box = dialog.findChild<QComboBox *>(field)) {
+                const int index = box->findText(text);
+                box->setCurrentIndex(index >= 0         ? index
+                                     : text == u"other" ? box->count() - 1
+                                                        : text.toInt());
+            } else if (auto *check = dialog.findChild<QCheckBox *>(field)) {
+                check->setChecked(text == u"on");
+            } else if (auto *edit = dialog.findChild<QLineEdit *>(field)) {
+                edit->setText(text);
+            }
+        }
+        if (result.isEmpty()) {
+            QStringList shown;
+            for (const QLabel *label : dialog.findChildren<QLabel *>())
+                if (label->isVisibleTo(&dialog) &&
+                    label->palette().color(QPalette::WindowText) == QColor(200, 0, 0))
+                    shown << label->text();
+            if (const auto *note = dialog.findChild<QLabel *>("panelNote");
+                note->isVisibleTo(&dialog))
+                shown << note->text();
+            const bool ok =
+                dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled();
+            result = (ok ? QStringLiteral("OK available") : QStringLiteral("OK unavailable")) +
+                     (shown.isEmpty() ? QString() : QStringLiteral(": ") + shown.join(u' '));
+        }
+        QCOMPARE(result, outcome);
     }
 
     // The file commands, each case a script and what the user finds after it (see the cases).
