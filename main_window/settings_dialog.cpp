@@ -40,12 +40,24 @@ QLineEdit *sideEdit(QWidget *parent)
     return edit;
 }
 
+const QColor kProblemColour(200, 0, 0);
+
+// Keeps its room while hidden, so that the fields below never move under the pointer.
+void keepRoom(QLabel *label, int lines)
+{
+    QSizePolicy policy = label->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    label->setSizePolicy(policy);
+    label->setMinimumHeight(lines * label->fontMetrics().lineSpacing());
+}
+
 // A reason beside its field, in red; hidden while there is none.
 QLabel *problemLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);
+    keepRoom(label, 1);
     QPalette red = label->palette();
-    red.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    red.setColor(QPalette::WindowText, kProblemColour);
     label->setPalette(red);
     label->setVisible(false);
     return label;
@@ -142,14 +154,15 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     panelRow->addWidget(new QLabel(QStringLiteral("高さ"), this));
     panelRow->addWidget(m_height);
     panelRow->addStretch();
+    // What is wrong with the size, in red, or else the note on the batch run's limit: one
+    // place for either.
     m_panelProblem = problemLabel(this);
-    m_panelNote = new QLabel(this);
-    m_panelNote->setObjectName(QStringLiteral("panelNote"));
-    m_panelNote->setWordWrap(true);
+    m_panelProblem->setObjectName(QStringLiteral("panelNote"));
+    m_panelProblem->setWordWrap(true);
+    keepRoom(m_panelProblem, 2);
     auto *panelColumn = new QVBoxLayout;
     panelColumn->addLayout(panelRow);
     panelColumn->addWidget(m_panelProblem);
-    panelColumn->addWidget(m_panelNote);
     auto *panelLabel = new QLabel(QStringLiteral("パネルの大きさ(&P):"), this);
     panelLabel->setBuddy(m_panel);
     form->addRow(panelLabel, panelColumn);
@@ -255,6 +268,11 @@ void SettingsDialog::panelChosen(int index)
         m_width->setText(QString::number(size.toSize().width()));
         m_height->setText(QString::number(size.toSize().height()));
     }
+    // Any size: from the one shown before, or the most common panel.
+    if (!none && !size.isValid() && m_width->text().isEmpty() && m_height->text().isEmpty()) {
+        m_width->setText(QStringLiteral("320"));
+        m_height->setText(QStringLiteral("240"));
+    }
     m_width->setEnabled(!none && !size.isValid());
     m_height->setEnabled(!none && !size.isValid());
     m_fitMode->setEnabled(!none);
@@ -266,14 +284,17 @@ void SettingsDialog::check()
     const bool panel = m_panel->currentIndex() > 0;
     const QString sideProblem =
         panel ? panelSideProblem(m_width->text(), m_height->text()) : QString();
-    mark(m_width, m_panelProblem, sideProblem);
-    tint(m_height, !sideProblem.isEmpty());
     const QString note =
         panel && sideProblem.isEmpty()
             ? batchLimitNote(QSize(m_width->text().toInt(), m_height->text().toInt()))
             : QString();
-    m_panelNote->setText(note);
-    m_panelNote->setVisible(!note.isEmpty());
+    mark(m_width, m_panelProblem, sideProblem.isEmpty() ? note : sideProblem);
+    tint(m_width, !sideProblem.isEmpty());
+    tint(m_height, !sideProblem.isEmpty());
+    QPalette palette = QApplication::palette(m_panelProblem);
+    if (!sideProblem.isEmpty())
+        palette.setColor(QPalette::WindowText, kProblemColour);
+    m_panelProblem->setPalette(palette);
     const QString backgroundProblem = colourProblem(m_background->text());
     mark(m_background, m_backgroundProblem, backgroundProblem);
     const QString keyProblem = m_keyed->isChecked() ? colourProblem(m_key->text()) : QString();

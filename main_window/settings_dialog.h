@@ -52,8 +52,7 @@ private:
     QComboBox *m_panel = nullptr;
     QLineEdit *m_width = nullptr;
     QLineEdit *m_height = nullptr;
-    QLabel *m_panelProblem = nullptr;
-    QLabel *m_panelNote = nullptr;
+    QLabel *m_panelProblem = nullptr; // or the note on the batch run's limit
     QComboBox *m_fitMode = nullptr;
     QLineEdit *m_background = nullptr;
     QLabel *m_backgroundProblem = nullptr;

@@ -372,14 +372,13 @@ private slots:
             }
         }
         if (result.isEmpty()) {
+            // The reasons in red, and the note on the batch run's limit.
             QStringList shown;
             for (const QLabel *label : dialog.findChildren<QLabel *>())
                 if (label->isVisibleTo(&dialog) &&
-                    label->palette().color(QPalette::WindowText) == QColor(200, 0, 0))
+                    (label->palette().color(QPalette::WindowText) == QColor(200, 0, 0) ||
+                     label->objectName() == u"panelNote"))
                     shown << label->text();
-            if (const auto *note = dialog.findChild<QLabel *>("panelNote");
-                note->isVisibleTo(&dialog))
-                shown << note->text();
             const bool ok =
                 dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled();
             result = (ok ? QStringLiteral("OK available") : QStringLiteral("OK unavailable")) +
