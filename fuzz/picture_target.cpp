@@ -69,7 +69,7 @@ constexpr qint64 kMaxFuzzedPixels = qint64(4) * kMaxConvertedSide * kMaxConverte
 constexpr std::size_t kRecipeBytes = 20;
 // A panel may be as long and thin as the limits allow, but no larger in area than this, so
 // that a run stays short.
-constexpr std::int64_t kMaxPanelPixels = std::int64_t(1) << 22;
+constexpr std::int64_t kMaxPanelPixels = std::int64_t(1) << 18;
 
 std::uint32_t little(const std::uint8_t *bytes, int count)
 {
@@ -96,7 +96,7 @@ std::optional<core::Recipe> recipeOf(const std::uint8_t *bytes, bool &words)
     if (flags & 4)
         recipe.colourKey = colour;
     if (flags & 32) {
-        // Each side up to 2^22, the area bounded: strips of 4194304 x 1 and 1 x 262144.
+        // Each side up to 2^22, the area bounded: strips of 262144 x 1 and 1 x 16384.
         const QSize panel(int(1 + little(bytes + 2, 3) % (1 << 22)),
                           int(1 + little(bytes + 5, 3) % (1 << 22)));
         if ((std::int64_t(panel.width()) + 15) / 16 * 16 * panel.height() > kMaxPanelPixels)
