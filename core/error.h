@@ -1,9 +1,10 @@
-// Failures of the conversion core, as values. The core never shows anything: the window turns
-// an Error into a Japanese warning, the command line into one English line.
+// Failures of the conversion core, as values: what failed, what it concerns and why, each a
+// Message that the window words in Japanese and the command line in its user's language.
 #pragma once
 
-#include <QString>
+#include "core/message.h"
 
+#include <filesystem>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -16,17 +17,22 @@ struct Error
     {
         CannotRead,       // the picture could not be loaded
         CannotWrite,      // an output file could not be written
-        OutOfMemory,      // the output buffer could not be allocated
+        OutOfMemory,      // the picture or the output buffer could not be allocated
         NothingConverted, // a BIN write was asked for before any conversion
     };
 
     Kind kind = Kind::CannotRead;
-    QString path;   // the file concerned; empty when there is none
-    QString reason; // the system's or the decoder's own words
-
-    // One line in English: "photo.jpg: cannot read picture: <reason>".
-    QString toString() const;
+    // What it concerns: a file (subjectOf(path)), standard input or output; empty for none.
+    Message subject;
+    Message reason; // empty when there is no more to say
+    // The frame of an animation that failed, counted from 1; 0 for none.
+    int frame = 0;
 };
+
+// The subject of an error about a file: its path as displayPath() shows it.
+Message subjectOf(const std::filesystem::path &path);
+// "cannot read picture", "cannot write file", ...
+Message kindText(Error::Kind kind);
 
 // A value or the Error that prevented it.
 template<typename T> class [[nodiscard]] Expected

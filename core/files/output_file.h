@@ -9,12 +9,10 @@
 // - a folder, a socket, a block device or anything else: refused with the reason.
 #pragma once
 
+#include "core/bytes.h"
 #include "core/error.h"
 
-#include <QString>
-
-#include <cstdint>
-#include <span>
+#include <filesystem>
 
 namespace core {
 
@@ -47,16 +45,16 @@ enum class FileKind
     Other, // a socket, a block device
 };
 
-FileKind fileKind(const QString &path);
+FileKind fileKind(const std::filesystem::path &path);
 
 // Writes all of `bytes` to `path` as the target's kind asks. Failures are CannotWrite errors
-// naming `path`, with the reason in the program's words.
-Expected<void> writeFile(const QString &path, std::span<const std::uint8_t> bytes,
+// whose subject is `path`, with the reason in the program's words.
+Expected<void> writeFile(const std::filesystem::path &path, ByteView bytes,
                          const WriteOptions &options = {});
 
 // Writes all of `bytes` to the process's standard output. A standard output that is closed or
 // cannot be written is an error, never a reason to write elsewhere.
-Expected<void> writeStandardOutput(std::span<const std::uint8_t> bytes);
+Expected<void> writeStandardOutput(ByteView bytes);
 
 // Whether the process started with standard output open. Called before anything else opens a
 // file, it also keeps the slot taken, so that no file the program opens later takes its place

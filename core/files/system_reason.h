@@ -3,11 +3,18 @@
 // English system still says why in Japanese).
 #pragma once
 
-#include <QString>
+#include "core/message.h"
+
+#include <cstdint>
 
 namespace core {
 
 // `error` is an errno value.
-QString systemReason(int error);
+Message systemReason(int error);
+
+#if defined(_WIN32)
+// `error` is a GetLastError() value.
+Message windowsReason(std::uint32_t error);
+#endif
 
 } // namespace core
