@@ -43,9 +43,10 @@ void useBinaryStandardStreams();
 // signal handler.
 void onInterrupt(void (*cleanUp)() noexcept);
 
-// On Windows, where cmd.exe and PowerShell pass "pictures\*.jpg" on as it is: each argument
-// whose last part holds * or ? becomes the files it matches there, in name order (no match:
-// the argument as it was). Elsewhere the arguments as they are: the shell has expanded them.
+// For Windows, where cmd.exe and PowerShell pass "pictures\*.jpg" on as it is (the program
+// calls it there only; elsewhere the shell has expanded them): each argument whose last part
+// holds * or ? becomes the files it matches there, letter case ignored as Windows ignores it,
+// in name order; an argument that matches nothing stays as it was.
 std::vector<std::filesystem::path> expandWildcards(const std::vector<std::filesystem::path> &pictures);
 
 } // namespace cli::console

@@ -1,30 +1,25 @@
 #include "core/error.h"
-#include "core/files/native_path.h"
-#include "core/texts.h"
 
 namespace core {
 
-QString Error::toString() const
+Message subjectOf(const std::filesystem::path &path)
 {
-    QString what;
+    return message("%1", path);
+}
+
+Message kindText(Error::Kind kind)
+{
     switch (kind) {
-    case Kind::CannotRead:
-        what = Texts::tr("cannot read picture");
-        break;
-    case Kind::CannotWrite:
-        what = Texts::tr("cannot write file");
-        break;
-    case Kind::OutOfMemory:
-        what = Texts::tr("not enough memory");
-        break;
-    case Kind::NothingConverted:
-        what = Texts::tr("nothing has been converted yet");
-        break;
+    case Error::Kind::CannotRead:
+        return {VTR("core", "cannot read picture")};
+    case Error::Kind::CannotWrite:
+        return {VTR("core", "cannot write file")};
+    case Error::Kind::OutOfMemory:
+        return {VTR("core", "not enough memory")};
+    case Error::Kind::NothingConverted:
+        return {VTR("core", "nothing has been converted yet")};
     }
-    QString line = path.isEmpty() ? what : displayPath(path) + QStringLiteral(": ") + what;
-    if (!reason.isEmpty())
-        line += QStringLiteral(": ") + reason;
-    return line;
+    return {};
 }
 
 } // namespace core
