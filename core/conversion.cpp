@@ -1,9 +1,10 @@
 #include "core/conversion.h"
 #include "core/cpu_dispatch.h"
 #include "core/quantiser.h"
-#include "core/texts.h"
+#include "core/message.h"
 
 #include <bit>
+#include <cassert>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -86,7 +87,7 @@ void convertInto(PixelStore &picture, std::span<std::uint8_t> bin, bool preview,
 {
     const auto width = std::size_t(picture.width());
     const int height = picture.height();
-    Q_ASSERT(bin.size() == binSize(width, std::uint64_t(height)));
+    assert(bin.size() == binSize(width, std::uint64_t(height)));
 
     std::uint8_t *out = bin.data();
     for (int y = 0; y < height; ++y) {
@@ -102,7 +103,7 @@ Expected<BinBuffer> allocateBinBuffer(std::uint64_t bytes)
     const auto outOfMemory = [&] {
         return Error{Error::Kind::OutOfMemory,
                      {},
-                     Texts::tr("%1 bytes of memory are needed for the BIN data").arg(bytes)};
+                     message(VTR("core", "%1 bytes of memory are needed for the BIN data"), bytes)};
     };
     if (bytes > BinBuffer().max_size() || bytes > std::numeric_limits<std::size_t>::max())
         return outOfMemory();
@@ -132,17 +133,17 @@ void applyByteOrder(std::span<std::uint8_t> bin, ByteOrder order) noexcept
         std::swap(bin[i], bin[i + 1]);
 }
 
-PixelStore pictureOfBin(std::span<const std::uint8_t> bin, QSize size, ByteOrder order)
+PixelStore pictureOfBin(std::span<const std::uint8_t> bin, Size size, ByteOrder order)
 {
-    Q_ASSERT(bin.size() == binSize(std::uint64_t(size.width()), std::uint64_t(size.height())));
-    PixelStore picture = PixelStore::allocate(size.width(), size.height());
+    assert(bin.size() == binSize(std::uint64_t(size.width), std::uint64_t(size.height)));
+    PixelStore picture = PixelStore::allocate(size.width, size.height);
     if (picture.isNull())
         return picture;
     const std::size_t high = order == ByteOrder::Little ? 1 : 0;
     const std::uint8_t *in = bin.data();
-    for (int y = 0; y < size.height(); ++y) {
+    for (int y = 0; y < size.height; ++y) {
         std::uint32_t *row = picture.row(y);
-        for (int x = 0; x < size.width(); ++x, in += 2) {
+        for (int x = 0; x < size.width; ++x, in += 2) {
             const std::uint32_t word = std::uint32_t(in[high]) << 8 | in[1 - high];
             row[x] = 0xFF000000 | previewChannel(word >> 8 & 0xF8, 7) << 16 |
                      previewChannel(word >> 3 & 0xFC, 3) << 8 | previewChannel(word << 3 & 0xF8, 7);

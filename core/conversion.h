@@ -5,7 +5,7 @@
 #include "core/error.h"
 #include "core/pixel_store.h"
 
-#include <QSize>
+#include "core/geometry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +56,6 @@ void applyByteOrder(std::span<std::uint8_t> bin, ByteOrder order) noexcept;
 
 // What the display unit shows for a BIN raster of `size` pixels: each pixel in its preview
 // colour. `bin` must hold exactly binSize() bytes. Null when the picture cannot be allocated.
-PixelStore pictureOfBin(std::span<const std::uint8_t> bin, QSize size, ByteOrder order);
+PixelStore pictureOfBin(std::span<const std::uint8_t> bin, Size size, ByteOrder order);
 
 } // namespace core

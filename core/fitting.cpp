@@ -81,10 +81,10 @@ void sumRow(const std::uint32_t *row, const std::vector<Span> &columns, std::uin
 
 } // namespace
 
-Placement placeOnPanel(QSize picture, QSize panel, FitMode mode)
+Placement placeOnPanel(Size picture, Size panel, FitMode mode)
 {
-    const std::int64_t w = picture.width(), h = picture.height();
-    const std::int64_t pw = panel.width(), ph = panel.height();
+    const std::int64_t w = picture.width, h = picture.height;
+    const std::int64_t pw = panel.width, ph = panel.height;
     Extent size{pw, ph};
     if (mode != FitMode::Stretch) {
         // Comparing w / h with pw / ph without division: is the picture the wider shape?
@@ -189,13 +189,13 @@ PixelStore scaledWindow(const PixelStore &picture, Extent scaled, Window window)
     }
 }
 
-PixelStore cropped(const PixelStore &picture, QRect crop)
+PixelStore cropped(const PixelStore &picture, Rect crop)
 {
     return scaledWindow(picture, {picture.width(), picture.height()},
-                        {crop.left(), crop.top(), crop.width(), crop.height()});
+                        {crop.x, crop.y, crop.width, crop.height});
 }
 
-PixelStore fitted(PixelStore picture, QSize panel, FitMode mode, Colour background)
+PixelStore fitted(PixelStore picture, Size panel, FitMode mode, Colour background)
 {
     if (picture.size() == panel || picture.isNull())
         return picture;
@@ -204,12 +204,12 @@ PixelStore fitted(PixelStore picture, QSize panel, FitMode mode, Colour backgrou
     // contain's bands, the middle of it for cover.
     const int left = int(std::max<std::int64_t>(place.x, 0));
     const int top = int(std::max<std::int64_t>(place.y, 0));
-    const int width = int(std::min<std::int64_t>(place.x + place.size.width, panel.width()) - left);
+    const int width = int(std::min<std::int64_t>(place.x + place.size.width, panel.width) - left);
     const int height =
-        int(std::min<std::int64_t>(place.y + place.size.height, panel.height()) - top);
+        int(std::min<std::int64_t>(place.y + place.size.height, panel.height) - top);
     PixelStore part =
         scaledWindow(picture, place.size, {left - place.x, top - place.y, width, height});
-    if (QSize(width, height) == panel || part.isNull())
+    if (Size{width, height} == panel || part.isNull())
         return part;
     PixelStore canvas = PixelStore::filled(panel, background);
     if (canvas.isNull())

@@ -7,8 +7,7 @@
 #include "core/colour.h"
 #include "core/pixel_store.h"
 
-#include <QRect>
-#include <QSize>
+#include "core/geometry.h"
 
 namespace core {
 
@@ -31,7 +30,7 @@ struct Placement
     bool operator==(const Placement &) const = default;
 };
 
-Placement placeOnPanel(QSize picture, QSize panel, FitMode mode);
+Placement placeOnPanel(Size picture, Size panel, FitMode mode);
 
 // `picture` turned clockwise by `degrees`, one of 0, 90, 180 and 270; pixels are moved, never
 // blended. Null when the memory for the turned picture cannot be had.
@@ -52,10 +51,10 @@ struct Window
 // the scaled picture. Null when the memory cannot be had.
 PixelStore scaledWindow(const PixelStore &picture, Extent scaled, Window window);
 // The part `crop` of the picture as it is.
-PixelStore cropped(const PixelStore &picture, QRect crop);
+PixelStore cropped(const PixelStore &picture, Rect crop);
 
 // `picture` scaled and placed on a panel filled with `background`. A picture that already
 // has the panel's size comes back as it was. Null when the memory cannot be had.
-PixelStore fitted(PixelStore picture, QSize panel, FitMode mode, Colour background);
+PixelStore fitted(PixelStore picture, Size panel, FitMode mode, Colour background);
 
 } // namespace core

@@ -28,9 +28,9 @@ std::string valueOf(const std::filesystem::path &path)
 
 namespace {
 
-// The length of the well-formed UTF-8 sequence at `at`, or 0 (RFC 3629: no overlong forms, no
-// surrogates, nothing past U+10FFFF).
-std::size_t sequenceLength(std::string_view bytes, std::size_t at)
+} // namespace
+
+std::size_t utf8Length(std::string_view bytes, std::size_t at)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
     const unsigned char b = byte(at);
@@ -59,6 +59,9 @@ std::size_t sequenceLength(std::string_view bytes, std::size_t at)
     return length;
 }
 
+namespace {
+
+#if defined(_WIN32)
 void appendUtf8(std::string &out, char32_t c)
 {
     if (c < 0x80) {
@@ -77,6 +80,7 @@ void appendUtf8(std::string &out, char32_t c)
         out += char(0x80 | (c & 0x3F));
     }
 }
+#endif
 
 const char kHex[] = "0123456789abcdef";
 
@@ -106,7 +110,7 @@ std::string displayPath(const std::filesystem::path &path)
 #else
     const std::string &bytes = path.native();
     for (std::size_t at = 0; at < bytes.size();) {
-        if (const std::size_t length = sequenceLength(bytes, at)) {
+        if (const std::size_t length = utf8Length(bytes, at)) {
             shown.append(bytes, at, length);
             at += length;
             continue;

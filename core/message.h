@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Marks a text for the translations, in a context; lupdate reads it as QT_TRANSLATE_NOOP.
@@ -17,6 +18,12 @@ namespace core {
 
 struct Message
 {
+    Message() = default;
+    Message(const char *text, std::vector<std::string> values = {})
+        : text(text)
+        , values(std::move(values))
+    {}
+
     const char *text = nullptr;      // a static English text marked with VTR(); null: none
     std::vector<std::string> values; // UTF-8, for "%1", "%2", ...
 
@@ -53,6 +60,10 @@ template<typename... Values> Message message(const char *text, const Values &...
 {
     return Message{text, {valueOf(values)...}};
 }
+
+// The length of the well-formed UTF-8 sequence at `at` (RFC 3629: no overlong forms, no
+// surrogates, nothing past U+10FFFF), or 0.
+std::size_t utf8Length(std::string_view bytes, std::size_t at);
 
 // A path as messages show it: UTF-8 with the system's separators; on Unix each byte of the
 // name that is not well-formed UTF-8 as \xNN, on Windows each lone surrogate as \u{XXXX}, so

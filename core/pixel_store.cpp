@@ -106,9 +106,9 @@ PixelStore PixelStore::allocate(int width, int height)
     return store;
 }
 
-PixelStore PixelStore::filled(QSize size, Colour colour)
+PixelStore PixelStore::filled(Size size, Colour colour)
 {
-    PixelStore store = allocate(size.width(), size.height());
+    PixelStore store = allocate(size.width, size.height);
     const std::uint32_t word = toQRgb(colour);
     for (int y = 0; y < store.height(); ++y)
         std::fill_n(store.row(y), store.width(), word);

@@ -6,7 +6,7 @@
 
 #include "core/colour.h"
 
-#include <QSize>
+#include "core/geometry.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -47,13 +47,13 @@ public:
     // every one. Null when a side is not positive or the memory cannot be had.
     static PixelStore allocate(int width, int height);
     // Null likewise.
-    static PixelStore filled(QSize size, Colour colour);
+    static PixelStore filled(Size size, Colour colour);
     PixelStore copy() const;
 
     bool isNull() const { return !m_pixels; }
     int width() const { return m_width; }
     int height() const { return m_height; }
-    QSize size() const { return {m_width, m_height}; }
+    Size size() const { return {m_width, m_height}; }
     // From one row's start to the next, in pixels.
     std::size_t stride() const { return m_stride; }
     std::size_t strideBytes() const { return 4 * m_stride; }

@@ -1,10 +1,12 @@
 #include "core/recipe.h"
 
 #include "core/quantiser.h"
-#include "core/texts.h"
+#include "core/message.h"
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <limits>
 #include <new>
 #include <span>
 
@@ -13,29 +15,28 @@ namespace core {
 namespace {
 
 // Names the picture the step was making, so that a user sees which setting asked too much.
-Error outOfMemory(const QString &name, QSize making)
+Error outOfMemory(const Message &subject, Size making)
 {
-    return Error{Error::Kind::OutOfMemory, name,
-                 Texts::tr("a picture of %1 x %2 pixels does not fit")
-                     .arg(making.width())
-                     .arg(making.height())};
+    return Error{
+        Error::Kind::OutOfMemory, subject,
+        message(VTR("core", "a picture of %1 x %2 pixels does not fit"), making.width, making.height)};
 }
 
 template<typename T, std::size_t N>
-std::optional<T> lookUp(QStringView word, const std::array<std::pair<const char *, T>, N> &words)
+std::optional<T> lookUp(std::string_view word, const std::array<std::pair<const char *, T>, N> &words)
 {
     for (const auto &[text, value] : words)
-        if (word == QLatin1String(text))
+        if (word == text)
             return value;
     return std::nullopt;
 }
 
 template<typename T, std::size_t N>
-QString wordOf(T value, const std::array<std::pair<const char *, T>, N> &words)
+std::string wordOf(T value, const std::array<std::pair<const char *, T>, N> &words)
 {
     for (const auto &[text, known] : words)
         if (known == value)
-            return QLatin1String(text);
+            return text;
     return {};
 }
 
@@ -58,15 +59,25 @@ constexpr std::array<std::pair<const char *, ByteOrder>, 2> kByteOrders{{
     {"be", ByteOrder::Big},
 }};
 
-// ASCII digits only: QChar::isDigit() takes full-width and other scripts' digits too, which
-// toInt() then refuses, silently.
-bool allDigits(QStringView text, int base)
+// ASCII digits only, as a word's numbers are written.
+bool allDigits(std::string_view text, int base)
 {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [base](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'0' && u <= u'9') ||
-               (base == 16 && ((u >= u'a' && u <= u'f') || (u >= u'A' && u <= u'F')));
+    return !text.empty() && std::all_of(text.begin(), text.end(), [base](char c) {
+        return (c >= '0' && c <= '9') ||
+               (base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F')));
     });
+}
+
+// A number of ASCII digits up to `limit`, or nothing.
+std::optional<int> numberOf(std::string_view text, int base, int limit)
+{
+    if (!allDigits(text, base))
+        return std::nullopt;
+    int value = 0;
+    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (failure != std::errc() || end != text.data() + text.size() || value > limit)
+        return std::nullopt;
+    return value;
 }
 
 bool turnsAcross(int rotation)
@@ -116,37 +127,35 @@ void keyOut(PixelStore &picture, std::span<std::uint8_t> bin, Colour key, bool p
 
 } // namespace
 
-QSize shapedSize(QSize loaded, const Recipe &recipe)
+Size shapedSize(Size loaded, const Recipe &recipe)
 {
     if (recipe.panel)
         return *recipe.panel;
-    const QSize kept = recipe.crop ? recipe.crop->size() : loaded;
+    const Size kept = recipe.crop ? recipe.crop->size() : loaded;
     return turnsAcross(recipe.rotation) ? kept.transposed() : kept;
 }
 
-QString cropRefusal(QSize loaded, const Recipe &recipe)
+std::optional<Message> cropRefusal(Size loaded, const Recipe &recipe)
 {
-    if (!recipe.crop || QRect(QPoint(), loaded).contains(*recipe.crop))
-        return {};
-    return Texts::tr("the crop %1 (%2 x %3 pixels) reaches outside the picture of %4 x %5 pixels")
-        .arg(cropWord(*recipe.crop))
-        .arg(recipe.crop->width())
-        .arg(recipe.crop->height())
-        .arg(loaded.width())
-        .arg(loaded.height());
+    if (!recipe.crop || recipe.crop->within(loaded))
+        return std::nullopt;
+    return message(VTR("core", "the crop %1 (%2 x %3 pixels) reaches outside the picture of %4 x "
+                               "%5 pixels"),
+                   cropWord(*recipe.crop), recipe.crop->width, recipe.crop->height, loaded.width,
+                   loaded.height);
 }
 
-std::optional<QSize> shrinkBox(const Recipe &recipe)
+std::optional<Size> shrinkBox(const Recipe &recipe)
 {
     if (!recipe.panel || recipe.crop)
         return std::nullopt;
     return turnsAcross(recipe.rotation) ? recipe.panel->transposed() : *recipe.panel;
 }
 
-Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QString &name)
+Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const Message &name)
 {
-    if (const QString refusal = cropRefusal(picture.size(), recipe); !refusal.isEmpty())
-        return Error{Error::Kind::CannotRead, name, refusal};
+    if (auto refusal = cropRefusal(picture.size(), recipe))
+        return Error{Error::Kind::CannotRead, name, std::move(*refusal)};
     if (recipe.crop && recipe.crop->size() != picture.size()) {
         picture = cropped(picture, *recipe.crop);
         if (picture.isNull())
@@ -159,7 +168,7 @@ Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QSt
             picture.dropAlpha();
     }
     if (recipe.rotation != 0) {
-        const QSize turnedSize =
+        const Size turnedSize =
             turnsAcross(recipe.rotation) ? picture.size().transposed() : picture.size();
         picture = turned(std::move(picture), recipe.rotation);
         if (picture.isNull())
@@ -174,14 +183,15 @@ Expected<void> shapePicture(PixelStore &picture, const Recipe &recipe, const QSt
 }
 
 Expected<void> applyRecipe(PixelStore &picture, const Recipe &recipe, BinBuffer &bin, bool preview,
-                           const QString &name, const RowDone &rowDone)
+                           const Message &name, const RowDone &rowDone)
 {
     if (const auto shaped = shapePicture(picture, recipe, name); !shaped)
         return shaped;
     return encodeShaped(picture, recipe, bin, preview, name, rowDone);
 }
 
-LoadOptions loadOptionsFor(const Recipe &recipe, std::function<QString(QSize upright)> checkSize)
+LoadOptions loadOptionsFor(const Recipe &recipe,
+                           std::function<std::optional<Message>(Size upright)> checkSize)
 {
     LoadOptions options;
     options.checkSize = std::move(checkSize);
@@ -190,15 +200,14 @@ LoadOptions loadOptionsFor(const Recipe &recipe, std::function<QString(QSize upr
     return options;
 }
 
-Expected<PixelStore> loadForRecipe(const QByteArray &bytes, const QString &name,
-                                   const Recipe &recipe,
-                                   std::function<QString(QSize upright)> checkSize)
+Expected<PixelStore> loadForRecipe(ByteView bytes, const Message &name, const Recipe &recipe,
+                                   std::function<std::optional<Message>(Size upright)> checkSize)
 {
     return decodePicture(bytes, name, loadOptionsFor(recipe, std::move(checkSize)));
 }
 
 Expected<void> encodeShaped(PixelStore &picture, const Recipe &recipe, BinBuffer &bin, bool preview,
-                            const QString &name, const RowDone &rowDone)
+                            const Message &name, const RowDone &rowDone)
 {
     const auto bytes = binSize(std::uint64_t(picture.width()), std::uint64_t(picture.height()));
     if (bin.size() != bytes) {
@@ -220,119 +229,118 @@ Expected<void> encodeShaped(PixelStore &picture, const Recipe &recipe, BinBuffer
     return {};
 }
 
-QString fitModeWord(FitMode mode)
+std::string fitModeWord(FitMode mode)
 {
     return wordOf(mode, kFitModes);
 }
 
-std::optional<FitMode> fitModeFromWord(QStringView word)
+std::optional<FitMode> fitModeFromWord(std::string_view word)
 {
     return lookUp(word, kFitModes);
 }
 
-QString ditherWord(Dither method)
+std::string ditherWord(Dither method)
 {
     return wordOf(method, kDithers);
 }
 
-std::optional<Dither> ditherFromWord(QStringView word)
+std::optional<Dither> ditherFromWord(std::string_view word)
 {
     return lookUp(word, kDithers);
 }
 
-QString byteOrderWord(ByteOrder order)
+std::string byteOrderWord(ByteOrder order)
 {
     return wordOf(order, kByteOrders);
 }
 
-std::optional<ByteOrder> byteOrderFromWord(QStringView word)
+std::optional<ByteOrder> byteOrderFromWord(std::string_view word)
 {
     return lookUp(word, kByteOrders);
 }
 
-QString alphaWord(AlphaMode mode)
+std::string alphaWord(AlphaMode mode)
 {
     return wordOf(mode, kAlphaModes);
 }
 
-std::optional<AlphaMode> alphaFromWord(QStringView word)
+std::optional<AlphaMode> alphaFromWord(std::string_view word)
 {
     return lookUp(word, kAlphaModes);
 }
 
-QString cropWord(QRect crop)
+std::string cropWord(Rect crop)
 {
-    return QStringLiteral("%1,%2,%3,%4")
-        .arg(crop.x())
-        .arg(crop.y())
-        .arg(crop.width())
-        .arg(crop.height());
+    return std::to_string(crop.x) + ',' + std::to_string(crop.y) + ',' + std::to_string(crop.width) +
+           ',' + std::to_string(crop.height);
 }
 
-std::optional<QRect> cropFromWord(QStringView word)
+std::optional<Rect> cropFromWord(std::string_view word)
 {
-    const QList<QStringView> parts = word.split(u',');
-    if (parts.size() != 4)
-        return std::nullopt;
     int numbers[4] = {};
     for (int i = 0; i < 4; ++i) {
-        bool ok = false;
-        numbers[i] = parts[i].toInt(&ok);
-        // Past any picture's side; also keeps x + w within an int.
-        if (!allDigits(parts[i], 10) || !ok || numbers[i] > (1 << 28))
+        const std::size_t comma = i < 3 ? word.find(',') : word.size();
+        if (comma == std::string_view::npos || (i == 3 && word.find(',') != std::string_view::npos))
             return std::nullopt;
+        // Past any picture's side; also keeps x + w within an int.
+        const auto number = numberOf(word.substr(0, comma), 10, 1 << 28);
+        if (!number)
+            return std::nullopt;
+        numbers[i] = *number;
+        word.remove_prefix(std::min(word.size(), comma + 1));
     }
     if (numbers[2] < 1 || numbers[3] < 1)
         return std::nullopt;
-    return QRect(numbers[0], numbers[1], numbers[2], numbers[3]);
+    return Rect{numbers[0], numbers[1], numbers[2], numbers[3]};
 }
 
-std::optional<int> rotationFromWord(QStringView word)
+std::optional<int> rotationFromWord(std::string_view word)
 {
     for (const int degrees : {0, 90, 180, 270})
-        if (word == QString::number(degrees))
+        if (word == std::to_string(degrees))
             return degrees;
     return std::nullopt;
 }
 
-QString colourWord(Colour colour)
+std::string colourWord(Colour colour)
 {
-    return QStringLiteral("%1%2%3")
-        .arg(redOf(colour), 2, 16, QLatin1Char('0'))
-        .arg(greenOf(colour), 2, 16, QLatin1Char('0'))
-        .arg(blueOf(colour), 2, 16, QLatin1Char('0'))
-        .toUpper();
+    static const char digits[] = "0123456789ABCDEF";
+    std::string word;
+    for (const int channel : {redOf(colour), greenOf(colour), blueOf(colour)}) {
+        word += digits[channel >> 4];
+        word += digits[channel & 0xF];
+    }
+    return word;
 }
 
-std::optional<Colour> colourFromWord(QStringView word)
+std::optional<Colour> colourFromWord(std::string_view word)
 {
-    if (word.startsWith(u'#'))
-        word = word.mid(1);
-    if (word.size() != 6 || !allDigits(word, 16))
+    if (!word.empty() && word.front() == '#')
+        word.remove_prefix(1);
+    if (word.size() != 6)
         return std::nullopt;
-    const uint value = word.toUInt(nullptr, 16);
-    return rgb(int(value >> 16), int(value >> 8 & 0xFF), int(value & 0xFF));
+    const auto value = numberOf(word, 16, 0xFFFFFF);
+    if (!value)
+        return std::nullopt;
+    return rgb(*value >> 16, *value >> 8 & 0xFF, *value & 0xFF);
 }
 
-QString sizeWord(QSize size)
+std::string sizeWord(Size size)
 {
-    return QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+    return std::to_string(size.width) + 'x' + std::to_string(size.height);
 }
 
-std::optional<QSize> sizeFromWord(QStringView word)
+std::optional<Size> sizeFromWord(std::string_view word)
 {
-    const qsizetype x = word.indexOf(u'x', 0, Qt::CaseInsensitive);
-    if (x < 0)
+    const std::size_t x = word.find_first_of("xX");
+    if (x == std::string_view::npos)
         return std::nullopt;
-    // toInt() would take a sign and blanks; a size is digits only.
-    const QStringView width = word.left(x), height = word.mid(x + 1);
-    if (!allDigits(width, 10) || !allDigits(height, 10))
+    // Digits only: no sign, no blanks.
+    const auto width = numberOf(word.substr(0, x), 10, std::numeric_limits<int>::max());
+    const auto height = numberOf(word.substr(x + 1), 10, std::numeric_limits<int>::max());
+    if (!width || !height || *width < 1 || *height < 1)
         return std::nullopt;
-    bool widthOk = false, heightOk = false;
-    const QSize size(width.toInt(&widthOk), height.toInt(&heightOk));
-    if (!widthOk || !heightOk || size.width() < 1 || size.height() < 1)
-        return std::nullopt;
-    return size;
+    return Size{*width, *height};
 }
 
 } // namespace core

@@ -1,5 +1,5 @@
 #include "core/decode/bmp_decoder.h"
-#include "core/texts.h"
+#include "core/message.h"
 
 #include "core/decode/picture_limits.h"
 
@@ -112,8 +112,8 @@ struct Layout
 class Reader
 {
 public:
-    explicit Reader(const QByteArray &file)
-        : m_bytes(reinterpret_cast<const Byte *>(file.constData()))
+    explicit Reader(ByteView file)
+        : m_bytes(file.data())
     {}
 
     std::uint32_t u16(std::int64_t at) const
@@ -126,40 +126,57 @@ private:
     const Byte *m_bytes;
 };
 
-Error refusal(const QString &name, const QString &reason)
+Error refusal(const Message &name, Message reason)
 {
-    return Error{Error::Kind::CannotRead, name, reason};
+    return Error{Error::Kind::CannotRead, name, std::move(reason)};
 }
 
-QString endsEarly(std::int64_t size, std::int64_t needed)
+Message endsEarly(std::int64_t size, std::int64_t needed)
 {
-    return Texts::tr("the file ends after %1 bytes, but its header describes %2")
-        .arg(size)
-        .arg(needed);
+    return message(VTR("core", "the file ends after %1 bytes, but its header describes %2"), size, needed);
 }
 
-QString headerCut()
+Message headerCut()
 {
-    return Texts::tr("the file ends inside its BMP header");
+    return message(VTR("core", "the file ends inside its BMP header"));
 }
 
-QString startsInHeader()
+Message startsInHeader()
 {
-    return Texts::tr("the picture data of the BMP starts inside its header");
+    return message(VTR("core", "the picture data of the BMP starts inside its header"));
 }
 
-QString maskName(std::size_t channel)
+std::string hex(std::uint32_t value)
 {
-    static const char *const names[] = {
-        QT_TRANSLATE_NOOP("core", "red"), QT_TRANSLATE_NOOP("core", "green"),
-        QT_TRANSLATE_NOOP("core", "blue"), QT_TRANSLATE_NOOP("core", "alpha")};
-    return Texts::tr(names[channel]);
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    return text;
+}
+
+// A channel mask that is not one run of bits, or reaches past a 16-bit pixel.
+Message badMask(std::size_t channel, std::uint32_t mask, bool past16Bits)
+{
+    static const char *const broken[] = {
+        VTR("core", "the red mask of the BMP (0x%1) is not one run of bits"),
+        VTR("core", "the green mask of the BMP (0x%1) is not one run of bits"),
+        VTR("core", "the blue mask of the BMP (0x%1) is not one run of bits"),
+        VTR("core", "the alpha mask of the BMP (0x%1) is not one run of bits")};
+    static const char *const wide[] = {
+        VTR("core", "the red mask of the BMP (0x%1) reaches past the 16 bits of a pixel"),
+        VTR("core", "the green mask of the BMP (0x%1) reaches past the 16 bits of a pixel"),
+        VTR("core", "the blue mask of the BMP (0x%1) reaches past the 16 bits of a pixel"),
+        VTR("core", "the alpha mask of the BMP (0x%1) reaches past the 16 bits of a pixel")};
+    return message((past16Bits ? wide : broken)[channel], hex(mask));
 }
 
 // The fields of a header of a length this program knows, all inside the file.
-Expected<Header> readHeader(const QByteArray &file, const QString &name)
+Expected<Header> readHeader(ByteView file, const Message &name)
 {
-    const std::int64_t size = file.size();
+    const auto size = std::int64_t(file.size());
     if (size < field::kInfoHeader + 4)
         return refusal(name, headerCut());
     const Reader in(file);
@@ -168,9 +185,8 @@ Expected<Header> readHeader(const QByteArray &file, const QString &name)
     // 12: OS/2 1.x; 16 and 64: OS/2 2.x; the others Windows' successive versions.
     static constexpr std::uint32_t known[] = {12, 16, 40, 52, 56, 64, 108, 124};
     if (std::find(std::begin(known), std::end(known), header.infoSize) == std::end(known))
-        return refusal(name, Texts::tr("a BMP info header of %1 bytes is not a layout this "
-                                       "program knows")
-                                 .arg(header.infoSize));
+        return refusal(name, message(VTR("core", "a BMP info header of %1 bytes is not a layout this "
+                                       "program knows"), header.infoSize));
     if (size < header.infoEnd())
         return refusal(name, headerCut());
 
@@ -194,7 +210,7 @@ Expected<Header> readHeader(const QByteArray &file, const QString &name)
 // The coding that the compression field names (the codes 3 and 4 mean other things to OS/2
 // than to Windows) and where the masks that follow some headers end. A wrapped JPEG or PNG
 // picture comes back in `wrapped`, with the layout's coding left as it was.
-Expected<void> readCoding(const QByteArray &file, const QString &name, const Header &header,
+Expected<void> readCoding(ByteView file, const Message &name, const Header &header,
                           Layout &layout, BmpPicture &wrapped)
 {
     const std::int64_t infoEnd = header.infoEnd();
@@ -210,7 +226,7 @@ Expected<void> readCoding(const QByteArray &file, const QString &name, const Hea
         return {};
     case 3:
         if (header.os2v2())
-            return refusal(name, Texts::tr("an OS/2 Huffman-coded BMP is not supported"));
+            return refusal(name, message(VTR("core", "an OS/2 Huffman-coded BMP is not supported")));
         layout.coding = Coding::Fields;
         layout.masksEnd = header.infoSize == 40 ? infoEnd + 12 : infoEnd;
         return {};
@@ -223,9 +239,9 @@ Expected<void> readCoding(const QByteArray &file, const QString &name, const Hea
     case 5:
         if (header.dataOffset < infoEnd)
             return refusal(name, startsInHeader());
-        if (header.dataOffset >= file.size())
-            return refusal(name, endsEarly(file.size(), header.dataOffset + 1));
-        wrapped.embedded = file.mid(qsizetype(header.dataOffset));
+        if (header.dataOffset >= std::int64_t(file.size()))
+            return refusal(name, endsEarly(std::int64_t(file.size()), header.dataOffset + 1));
+        wrapped.embedded = file.subspan(std::size_t(header.dataOffset));
         wrapped.embeddedFormat = header.compression == 4 ? "jpeg" : "png";
         return {};
     case 6:
@@ -235,50 +251,46 @@ Expected<void> readCoding(const QByteArray &file, const QString &name, const Hea
     case 11:
     case 12:
     case 13:
-        return refusal(name, Texts::tr("a BMP with CMYK colours is not supported"));
+        return refusal(name, message(VTR("core", "a BMP with CMYK colours is not supported")));
     default:
         return refusal(
             name,
-            Texts::tr("a BMP with compression method %1 is not supported").arg(header.compression));
+            message(VTR("core", "a BMP with compression method %1 is not supported"), header.compression));
     }
 }
 
 // Whether the bits a pixel, the coding and the size make a picture this decoder can read.
-Expected<void> checkPixels(const QString &name, const Header &header, const Layout &layout)
+Expected<void> checkPixels(const Message &name, const Header &header, const Layout &layout)
 {
     const int bits = layout.bits;
     const bool plainBits =
         bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
     if (layout.coding == Coding::Plain && bits == 64)
-        return refusal(name, Texts::tr("a BMP of 64 bits a pixel is not supported"));
+        return refusal(name, message(VTR("core", "a BMP of 64 bits a pixel is not supported")));
     if (!plainBits)
-        return refusal(name, Texts::tr("a BMP of %1 bits a pixel is not valid").arg(bits));
+        return refusal(name, message(VTR("core", "a BMP of %1 bits a pixel is not valid"), bits));
     if ((layout.coding == Coding::Rle8 && bits != 8) ||
         (layout.coding == Coding::Rle4 && bits != 4) ||
         (layout.coding == Coding::Rle24 && bits != 24))
-        return refusal(name, Texts::tr("run-length coding is not valid for a BMP of %1 bits "
-                                       "a pixel")
-                                 .arg(bits));
+        return refusal(name, message(VTR("core", "run-length coding is not valid for a BMP of %1 bits "
+                                       "a pixel"), bits));
     if (layout.coding == Coding::Fields && bits != 16 && bits != 32)
-        return refusal(name, Texts::tr("channel masks are not valid for a BMP of %1 bits "
-                                       "a pixel")
-                                 .arg(bits));
+        return refusal(name, message(VTR("core", "channel masks are not valid for a BMP of %1 bits "
+                                       "a pixel"), bits));
     if (layout.width <= 0 || layout.rows == 0)
-        return refusal(name, Texts::tr("a BMP of %1 x %2 pixels holds no picture")
-                                 .arg(layout.width)
-                                 .arg(header.height));
+        return refusal(name, message(VTR("core", "a BMP of %1 x %2 pixels holds no picture"), layout.width, header.height));
     if (layout.topDown && layout.coding != Coding::Plain && layout.coding != Coding::Fields)
-        return refusal(name, Texts::tr("a BMP with rows from the top cannot be run-length "
-                                       "coded"));
-    if (const QString tooLarge = sizeRefusal(layout.width, layout.rows); !tooLarge.isEmpty())
-        return refusal(name, tooLarge);
+        return refusal(name, message(VTR("core", "a BMP with rows from the top cannot be run-length "
+                                       "coded")));
+    if (auto tooLarge = sizeRefusal(layout.width, layout.rows))
+        return refusal(name, std::move(*tooLarge));
     return {};
 }
 
 // The channel masks: after the header or inside it, or the defaults for 16 and 32 bits, which
 // have no alpha. An alpha mask follows the colour masks in Windows headers of 56 bytes and more,
 // and after a header of 40 for BI_ALPHABITFIELDS.
-Expected<void> readMasks(const QByteArray &file, const QString &name, const Header &header,
+Expected<void> readMasks(ByteView file, const Message &name, const Header &header,
                          Layout &layout)
 {
     if (layout.coding != Coding::Fields) {
@@ -297,14 +309,9 @@ Expected<void> readMasks(const QByteArray &file, const QString &name, const Head
         const std::uint32_t mask = in.u32(first + 4 * std::int64_t(c));
         const std::uint32_t run = mask >> std::countr_zero(mask | 0x80000000u);
         if ((run & (run + 1)) != 0)
-            return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) is not one run of bits")
-                                     .arg(maskName(c))
-                                     .arg(mask, 0, 16));
+            return refusal(name, badMask(c, mask, false));
         if (layout.bits == 16 && mask > 0xFFFF)
-            return refusal(name, Texts::tr("the %1 mask of the BMP (0x%2) reaches past the 16 "
-                                           "bits of a pixel")
-                                     .arg(maskName(c))
-                                     .arg(mask, 0, 16));
+            return refusal(name, badMask(c, mask, true));
         layout.masks[c] = mask;
     }
     return {};
@@ -313,7 +320,7 @@ Expected<void> readMasks(const QByteArray &file, const QString &name, const Head
 // Only as many colours as lie between the header and the pixels: OS/2 files especially give
 // no count. Indexes past the palette's end are black. A palette with no room at all is
 // refused: every pixel would be black, which is the file's mistake, not its picture.
-Expected<void> readPalette(const QByteArray &file, const QString &name, const Header &header,
+Expected<void> readPalette(ByteView file, const Message &name, const Header &header,
                            Layout &layout)
 {
     layout.palette.fill(kBlack);
@@ -325,10 +332,9 @@ Expected<void> readPalette(const QByteArray &file, const QString &name, const He
         count = header.coloursUsed;
     count = std::min(count, (layout.dataOffset - layout.masksEnd) / entrySize);
     if (count <= 0)
-        return refusal(name, Texts::tr("the BMP has no palette: its pixel data starts at byte "
-                                       "%1, where the palette belongs")
-                                 .arg(layout.dataOffset));
-    const auto *entry = reinterpret_cast<const Byte *>(file.constData()) + layout.masksEnd;
+        return refusal(name, message(VTR("core", "the BMP has no palette: its pixel data starts at byte "
+                                       "%1, where the palette belongs"), layout.dataOffset));
+    const Byte *entry = file.data() + layout.masksEnd;
     for (std::int64_t i = 0; i < count; ++i, entry += entrySize)
         layout.palette[std::size_t(i)] = opaque(entry[2], entry[1], entry[0]);
     return {};
@@ -336,7 +342,7 @@ Expected<void> readPalette(const QByteArray &file, const QString &name, const He
 
 // The header, checked far enough that decoding it can no longer fail but for memory. A file
 // that wraps a JPEG or PNG picture comes back as that picture's bytes instead.
-Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPicture &wrapped)
+Expected<Layout> readLayout(ByteView file, const Message &name, BmpPicture &wrapped)
 {
     const auto header = readHeader(file, name);
     if (!header)
@@ -350,12 +356,12 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
     layout.dataOffset = h.dataOffset;
     if (const auto coding = readCoding(file, name, h, layout, wrapped); !coding)
         return coding.error();
-    if (!wrapped.embedded.isNull())
+    if (!wrapped.embeddedFormat.empty())
         return layout;
     if (const auto pixels = checkPixels(name, h, layout); !pixels)
         return pixels.error();
 
-    const std::int64_t size = file.size();
+    const auto size = std::int64_t(file.size());
     if (size < layout.masksEnd)
         return refusal(name, headerCut());
     if (layout.dataOffset < h.infoEnd())
@@ -372,7 +378,7 @@ Expected<Layout> readLayout(const QByteArray &file, const QString &name, BmpPict
 // Uncompressed rows, each padded to four bytes, bottom-up unless the height was negative.
 // Some writers leave out the last row's padding; its pixels are all there, so that is fine.
 // Alpha, where the masks give it, only when the image has it.
-Expected<void> decodePlain(const QByteArray &file, const QString &name, const Layout &layout,
+Expected<void> decodePlain(ByteView file, const Message &name, const Layout &layout,
                            PixelStore &image)
 {
     const int bits = layout.bits;
@@ -380,8 +386,8 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
     const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
     const std::int64_t needed =
         layout.dataOffset + rowBytes * (layout.rows - 1) + (width * bits + 7) / 8;
-    if (needed > file.size())
-        return refusal(name, endsEarly(file.size(), needed));
+    if (needed > std::int64_t(file.size()))
+        return refusal(name, endsEarly(std::int64_t(file.size()), needed));
 
     const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
     const Channel alpha(image.hasAlpha() ? layout.masks[3] : 0);
@@ -392,7 +398,7 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
     const bool argb32 = bgr32 && image.hasAlpha() && layout.masks[3] == 0xFF000000u;
     const bool plain32 = bgr32 && !image.hasAlpha();
     const auto &palette = layout.palette;
-    const auto *data = reinterpret_cast<const Byte *>(file.constData()) + layout.dataOffset;
+    const Byte *data = file.data() + layout.dataOffset;
     for (std::int64_t r = 0; r < layout.rows; ++r) {
         const Byte *in = data + r * rowBytes;
         std::uint32_t *out = image.row(int(layout.topDown ? r : layout.rows - 1 - r));
@@ -434,13 +440,13 @@ Expected<void> decodePlain(const QByteArray &file, const QString &name, const La
 // Run-length codes: a count and a value, or after a zero count an escape: end of row, end of
 // picture, a move, or a literal stretch padded to an even length. Pixels the codes skip stay
 // black, and runs stop at the end of their row.
-Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layout &layout,
+Expected<void> decodeRle(ByteView file, const Message &name, const Layout &layout,
                          PixelStore &image)
 {
     for (int y = 0; y < image.height(); ++y)
         std::fill_n(image.row(y), image.width(), kBlack);
-    const auto *data = reinterpret_cast<const Byte *>(file.constData());
-    const std::int64_t n = file.size();
+    const Byte *data = file.data();
+    const auto n = std::int64_t(file.size());
     const std::int64_t width = layout.width;
     const std::int64_t valueBytes = layout.coding == Coding::Rle24 ? 3 : 1;
     const auto &palette = layout.palette;
@@ -467,8 +473,8 @@ Expected<void> decodeRle(const QByteArray &file, const QString &name, const Layo
     const auto dataEnds = [&]() -> Expected<void> {
         if (row >= layout.rows || (row == layout.rows - 1 && x >= width))
             return {};
-        return refusal(name, Texts::tr("the run-length pixel data ends before its last row "
-                                       "(the file is incomplete)"));
+        return refusal(name, message(VTR("core", "the run-length pixel data ends before its last row "
+                                       "(the file is incomplete)")));
     };
 
     seekRow();
@@ -527,30 +533,29 @@ bool noAlpha(const PixelStore &pixels)
 
 } // namespace
 
-bool isBmp(const QByteArray &file)
+bool isBmp(ByteView file)
 {
-    return file.startsWith("BM");
+    return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
 }
 
-Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
+Expected<BmpPicture> decodeBmp(ByteView file, const Message &name,
                                const LoadOptions &options)
 {
     BmpPicture picture;
     auto read = readLayout(file, name, picture);
     if (!read)
         return read.error();
-    if (!picture.embedded.isNull())
+    if (!picture.embeddedFormat.empty())
         return picture;
     const Layout &layout = read.value();
     if (options.checkSize)
-        if (const QString refused = options.checkSize(QSize(int(layout.width), int(layout.rows)));
-            !refused.isEmpty())
-            return refusal(name, refused);
+        if (auto refused = options.checkSize(Size{int(layout.width), int(layout.rows)}))
+            return refusal(name, std::move(*refused));
 
     picture.pixels = PixelStore::allocate(int(layout.width), int(layout.rows));
     if (picture.pixels.isNull())
         return Error{Error::Kind::OutOfMemory, name,
-                     Texts::tr("the picture does not fit into memory")};
+                     message(VTR("core", "the picture does not fit into memory"))};
     PixelStore &pixels = picture.pixels;
     pixels.setHasAlpha(options.keepAlpha && layout.masks[3] != 0);
     const auto decoded = layout.coding == Coding::Plain || layout.coding == Coding::Fields

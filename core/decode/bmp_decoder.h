@@ -7,28 +7,27 @@
 #include "core/error.h"
 #include "core/pixel_store.h"
 
-#include <QByteArray>
-#include <QString>
+#include <string>
 
 namespace core {
 
 // True for the bytes of a BMP file ("BM" first), whatever may be wrong with the rest.
-bool isBmp(const QByteArray &file);
+bool isBmp(ByteView file);
 
 struct BmpPicture
 {
     // Every pixel set; null when the file wraps a picture of another format.
     PixelStore pixels;
     // The JPEG or PNG stream such a file wraps, and its format ("jpeg" or "png").
-    QByteArray embedded;
-    QByteArray embeddedFormat;
+    ByteView embedded;
+    std::string embeddedFormat;
 };
 
-// Refusals are CannotRead errors that name `name` and the variant refused; a picture that
+// Refusals are CannotRead errors whose subject is `subject` and whose reason names the variant refused; a picture that
 // does not fit into memory is OutOfMemory. options.checkSize, when given, is asked with the size
 // from the header before anything is allocated, and a reason it gives refuses the file. Opaque
 // unless options.keepAlpha and the header gives an alpha mask (some alpha value not 0).
-Expected<BmpPicture> decodeBmp(const QByteArray &file, const QString &name,
+Expected<BmpPicture> decodeBmp(ByteView file, const Message &subject,
                                const LoadOptions &options = {});
 
 } // namespace core

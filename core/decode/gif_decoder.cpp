@@ -1,11 +1,10 @@
 #include "core/decode/gif_decoder.h"
 
 #include "core/decode/picture_limits.h"
-#include "core/texts.h"
+#include "core/message.h"
 
 #include <gif_lib.h>
 
-#include <QRect>
 
 #include <algorithm>
 #include <array>
@@ -28,13 +27,13 @@ constexpr int kMaxCodeSize = 11;
 struct Input
 {
     const std::uint8_t *data = nullptr;
-    qsizetype size = 0;
-    qsizetype at = 0;
+    std::size_t size = 0;
+    std::size_t at = 0;
 
     static int read(GifFileType *gif, GifByteType *to, int wanted)
     {
         auto &in = *static_cast<Input *>(gif->UserData);
-        const int given = int(std::min<qsizetype>(wanted, in.size - in.at));
+        const int given = int(std::min<std::size_t>(std::size_t(std::max(wanted, 0)), in.size - in.at));
         std::memcpy(to, in.data + in.at, std::size_t(std::max(given, 0)));
         in.at += given;
         return given;
@@ -116,7 +115,7 @@ public:
 
 private:
     Input &m_in;
-    qsizetype m_left = 0; // bytes left in the current block
+    std::size_t m_left = 0; // bytes left in the current block
     std::uint32_t m_bits = 0;
     int m_held = 0;
 };
@@ -127,13 +126,13 @@ struct GifDecoder::State
 {
     Input input;
     GifFileType *gif = nullptr;
-    QString name;
+    Message name;
     LoadOptions options;
     PixelStore screen;
     int frames = 0;
     std::uint32_t background = kBlack;
     // What the frame shown last asked to be done with its area before the next one.
-    QRect shown;
+    Rect shown;
     int disposal = 0;
     PixelStore under;
     // The LZW table: each code's string is its prefix code's string and one more index. An
@@ -146,22 +145,22 @@ struct GifDecoder::State
 
     ~State() { closeGif(gif); }
 
-    Error refusal(const QString &reason) const
+    Error refusal(Message reason) const
     {
-        return Error{Error::Kind::CannotRead, name, reason};
+        return Error{Error::Kind::CannotRead, name, std::move(reason)};
     }
     Error outOfMemory() const
     {
         return Error{Error::Kind::OutOfMemory, name,
-                     Texts::tr("the picture does not fit into memory")};
+                     message(VTR("core", "the picture does not fit into memory"))};
     }
     Error damaged() const
     {
-        return refusal(Texts::tr("the compressed pixel data of the GIF is damaged"));
+        return refusal(message(VTR("core", "the compressed pixel data of the GIF is damaged")));
     }
     Error cut() const
     {
-        return refusal(Texts::tr("the GIF data ends inside its picture (the file is incomplete)"));
+        return refusal(message(VTR("core", "the GIF data ends inside its picture (the file is incomplete)")));
     }
     // giflib's last error, in the program's words.
     Error failure(int code) const
@@ -170,13 +169,13 @@ struct GifDecoder::State
             return outOfMemory();
         if (input.at >= input.size)
             return cut();
-        return refusal(Texts::tr("the GIF data is damaged"));
+        return refusal(message(VTR("core", "the GIF data is damaged")));
     }
 
     Expected<void> makeScreen(const GifImageDesc &frame, bool transparent);
     void dispose();
     Expected<void> draw(const GifImageDesc &frame, int transparent, int disposalAfter);
-    Expected<void> decodeRows(const GifImageDesc &frame, int codeSize, QRect area,
+    Expected<void> decodeRows(const GifImageDesc &frame, int codeSize, Rect area,
                               const std::array<std::uint32_t, kMaxCodes / 2> &colours, int skipped);
 };
 
@@ -186,12 +185,12 @@ Expected<void> GifDecoder::State::makeScreen(const GifImageDesc &frame, bool tra
     const std::int64_t width = gif->SWidth > 0 ? gif->SWidth : frame.Left + frame.Width;
     const std::int64_t height = gif->SHeight > 0 ? gif->SHeight : frame.Top + frame.Height;
     if (width <= 0 || height <= 0)
-        return refusal(Texts::tr("the GIF file holds no picture"));
-    QString refused = sizeRefusal(width, height);
-    if (refused.isEmpty() && options.checkSize)
-        refused = options.checkSize(QSize(int(width), int(height)));
-    if (!refused.isEmpty())
-        return refusal(refused);
+        return refusal(message(VTR("core", "the GIF file holds no picture")));
+    std::optional<Message> refused = sizeRefusal(width, height);
+    if (!refused && options.checkSize)
+        refused = options.checkSize(Size{int(width), int(height)});
+    if (refused)
+        return refusal(std::move(*refused));
     screen = PixelStore::allocate(int(width), int(height));
     if (screen.isNull())
         return outOfMemory();
@@ -216,12 +215,12 @@ Expected<void> GifDecoder::State::makeScreen(const GifImageDesc &frame, bool tra
 // before it; anything else leaves it.
 void GifDecoder::State::dispose()
 {
-    for (int y = shown.top(); y <= shown.bottom(); ++y) {
-        std::uint32_t *row = screen.row(y) + shown.left();
+    for (int y = shown.y; y < shown.bottom(); ++y) {
+        std::uint32_t *row = screen.row(y) + shown.x;
         if (disposal == DISPOSE_BACKGROUND)
-            std::fill_n(row, shown.width(), background);
+            std::fill_n(row, shown.width, background);
         else if (disposal == DISPOSE_PREVIOUS)
-            std::copy_n(under.row(y - shown.top()), shown.width(), row);
+            std::copy_n(under.row(y - shown.y), shown.width, row);
     }
     disposal = DISPOSAL_UNSPECIFIED;
 }
@@ -232,25 +231,22 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
     // giflib keeps the LZW code size to itself: it is the byte it read last.
     const int codeSize = input.data[input.at - 1];
     if (codeSize < kMinCodeSize || codeSize > kMaxCodeSize)
-        return refusal(Texts::tr("the LZW minimum code size of the GIF is %1; only %2 to %3 can "
-                                 "be decoded")
-                           .arg(codeSize)
-                           .arg(kMinCodeSize)
-                           .arg(kMaxCodeSize));
+        return refusal(message(VTR("core", "the LZW minimum code size of the GIF is %1; only %2 to %3 can "
+                                 "be decoded"), codeSize, kMinCodeSize, kMaxCodeSize));
     if (frames == 0) {
         if (auto made = makeScreen(frame, transparent >= 0); !made)
             return made;
     } else {
         dispose();
     }
-    const QRect area = QRect(frame.Left, frame.Top, frame.Width, frame.Height) &
-                       QRect(QPoint(0, 0), screen.size());
+    const Rect area = intersected({frame.Left, frame.Top, frame.Width, frame.Height},
+                                  {0, 0, screen.width(), screen.height()});
     if (disposalAfter == DISPOSE_PREVIOUS && !area.isEmpty()) {
-        under = PixelStore::allocate(area.width(), area.height());
+        under = PixelStore::allocate(area.width, area.height);
         if (under.isNull())
             return outOfMemory();
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            std::copy_n(screen.row(y) + area.left(), area.width(), under.row(y - area.top()));
+        for (int y = area.y; y < area.bottom(); ++y)
+            std::copy_n(screen.row(y) + area.x, area.width, under.row(y - area.y));
     }
     shown = area;
     disposal = disposalAfter;
@@ -277,7 +273,7 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
 // The frame's rows, in the file's order (interlaced: every 8th row from 0, every 8th from 4,
 // every 4th from 2, every 2nd from 1), each put on the screen as soon as it is whole.
 Expected<void>
-GifDecoder::State::decodeRows(const GifImageDesc &frame, int codeSize, QRect area,
+GifDecoder::State::decodeRows(const GifImageDesc &frame, int codeSize, Rect area,
                               const std::array<std::uint32_t, kMaxCodes / 2> &colours, int skipped)
 {
     static constexpr int kStart[4] = {0, 4, 2, 1};
@@ -291,10 +287,10 @@ GifDecoder::State::decodeRows(const GifImageDesc &frame, int codeSize, QRect are
     int x = 0, rowsDone = 0, y = 0, pass = 0;
     const auto putRow = [&] {
         const int screenY = frame.Top + y;
-        if (screenY >= area.top() && screenY <= area.bottom()) {
-            std::uint32_t *out = screen.row(screenY) + area.left();
-            const std::uint16_t *in = line.data() + (area.left() - frame.Left);
-            for (int i = 0; i < area.width(); ++i)
+        if (screenY >= area.y && screenY < area.bottom()) {
+            std::uint32_t *out = screen.row(screenY) + area.x;
+            const std::uint16_t *in = line.data() + (area.x - frame.Left);
+            for (int i = 0; i < area.width; ++i)
                 if (in[i] != skipped)
                     out[i] = colours[in[i]];
         }
@@ -366,11 +362,11 @@ GifDecoder::GifDecoder(GifDecoder &&) noexcept = default;
 GifDecoder &GifDecoder::operator=(GifDecoder &&) noexcept = default;
 GifDecoder::~GifDecoder() = default;
 
-Expected<GifDecoder> GifDecoder::open(const QByteArray &file, const QString &name,
+Expected<GifDecoder> GifDecoder::open(ByteView file, const Message &name,
                                       const LoadOptions &options)
 {
     auto state = std::make_unique<State>();
-    state->input = {reinterpret_cast<const std::uint8_t *>(file.constData()), file.size(), 0};
+    state->input = {file.data(), file.size(), 0};
     state->name = name;
     state->options = options;
     int error = 0;
@@ -399,7 +395,7 @@ Expected<bool> GifDecoder::next()
             return s.failure(gif->Error);
         if (type == TERMINATE_RECORD_TYPE) {
             if (s.frames == 0)
-                return s.refusal(Texts::tr("the GIF file holds no picture"));
+                return s.refusal(message(VTR("core", "the GIF file holds no picture")));
             return false;
         }
         if (type == EXTENSION_RECORD_TYPE) {
@@ -427,7 +423,7 @@ Expected<bool> GifDecoder::next()
     }
 }
 
-Expected<PixelStore> decodeGif(const QByteArray &file, const QString &name,
+Expected<PixelStore> decodeGif(ByteView file, const Message &name,
                                const LoadOptions &options)
 {
     auto gif = GifDecoder::open(file, name, options);
@@ -438,16 +434,17 @@ Expected<PixelStore> decodeGif(const QByteArray &file, const QString &name,
     return std::move(gif.value().screen());
 }
 
-bool isGif(const QByteArray &file)
+bool isGif(ByteView file)
 {
-    return file.startsWith("GIF87a") || file.startsWith("GIF89a");
+    return file.size() >= 6 && (std::memcmp(file.data(), "GIF87a", 6) == 0 ||
+                                std::memcmp(file.data(), "GIF89a", 6) == 0);
 }
 
-int countGifFrames(const QByteArray &file)
+int countGifFrames(ByteView file)
 {
     if (!isGif(file))
         return 0;
-    Input input{reinterpret_cast<const std::uint8_t *>(file.constData()), file.size(), 0};
+    Input input{file.data(), file.size(), 0};
     int error = 0;
     const std::unique_ptr<GifFileType, decltype(&closeGif)> owner(openGif(input, error), &closeGif);
     GifFileType *gif = owner.get();

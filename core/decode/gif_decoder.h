@@ -8,23 +8,20 @@
 
 #include "core/decode/picture_loader.h"
 
-#include <QByteArray>
-#include <QString>
-
 #include <memory>
 
 namespace core {
 
 // True for the bytes of a GIF file ("GIF87a" or "GIF89a" first).
-bool isGif(const QByteArray &file);
+bool isGif(ByteView file);
 
 class GifDecoder
 {
 public:
-    // Reads the header. Refusals are CannotRead errors naming `name`; a screen that does not
+    // Reads the header. Refusals are CannotRead errors whose subject is `subject`; a screen that does not
     // fit into memory is OutOfMemory. The screen's size is checked, as options.checkSize says
     // too, before the screen is made, with the first frame.
-    static Expected<GifDecoder> open(const QByteArray &file, const QString &name,
+    static Expected<GifDecoder> open(ByteView file, const Message &subject,
                                      const LoadOptions &options);
     GifDecoder(GifDecoder &&) noexcept;
     GifDecoder &operator=(GifDecoder &&) noexcept;
@@ -46,11 +43,11 @@ private:
 };
 
 // The first frame, as GifDecoder gives it.
-Expected<PixelStore> decodeGif(const QByteArray &file, const QString &name,
+Expected<PixelStore> decodeGif(ByteView file, const Message &subject,
                                const LoadOptions &options);
 
 // How many whole frames the file holds, up to the first thing that cannot be read; no pixel is
 // decoded. 0 for a file that is not a GIF.
-int countGifFrames(const QByteArray &file);
+int countGifFrames(ByteView file);
 
 } // namespace core

@@ -2,7 +2,7 @@
 
 #include "core/decode/exif.h"
 #include "core/decode/picture_limits.h"
-#include "core/texts.h"
+#include "core/message.h"
 
 #include <algorithm>
 #include <bit>
@@ -114,79 +114,79 @@ template<typename Step> bool guarded(Session &session, const Step &step)
     return true;
 }
 
-Error cannotRead(const QString &name, const QString &reason)
+Error cannotRead(const Message &subject, Message reason)
 {
-    return Error{Error::Kind::CannotRead, name, reason};
+    return Error{Error::Kind::CannotRead, subject, std::move(reason)};
 }
 
 // The damage that the library's warnings while decoding name, in the program's words; any
 // other of its messages as it words it.
-QString damage(const ErrorManager &errors)
+Message damage(const ErrorManager &errors)
 {
     switch (errors.code) {
     case JWRN_HIT_MARKER:
-        return Texts::tr("its data stops before the picture is complete");
+        return {VTR("core", "the JPEG data is damaged: its data stops before the picture is "
+                            "complete")};
     case JWRN_EXTRANEOUS_DATA:
-        return Texts::tr("its coded data does not end where its next part begins");
+        return {VTR("core", "the JPEG data is damaged: its coded data does not end where its next "
+                            "part begins")};
     case JWRN_HUFF_BAD_CODE:
 #ifdef D_ARITH_CODING_SUPPORTED
     case JWRN_ARITH_BAD_CODE:
 #endif
-        return Texts::tr("its coded data holds an invalid code");
+        return {VTR("core", "the JPEG data is damaged: its coded data holds an invalid code")};
     case JWRN_MUST_RESYNC:
-        return Texts::tr("a restart marker is missing or out of order");
+        return {VTR("core",
+                    "the JPEG data is damaged: a restart marker is missing or out of order")};
     case JWRN_NOT_SEQUENTIAL:
     case JWRN_BOGUS_PROGRESSION:
-        return Texts::tr("its scans do not fit together");
+        return {VTR("core", "the JPEG data is damaged: its scans do not fit together")};
     default:
-        return QString::fromLatin1(errors.words);
+        return message(VTR("core", "the JPEG data is damaged: %1"), errors.words);
     }
 }
 
-Error refusal(const Session &session, const QString &name)
+Error refusal(const Session &session, const Message &name)
 {
     const ErrorManager &errors = session.errors;
     switch (errors.code) {
     case JWRN_JPEG_EOF:
-        return cannotRead(name, Texts::tr("the JPEG data ends early (the file is incomplete)"));
+        return cannotRead(name, message(VTR("core", "the JPEG data ends early (the file is incomplete)")));
     case JERR_BAD_PRECISION:
         return cannotRead(
-            name, Texts::tr("%1-bit JPEG pictures are not supported").arg(errors.parameter));
+            name, message(VTR("core", "%1-bit JPEG pictures are not supported"), errors.parameter));
     case JERR_SOF_UNSUPPORTED:
         // SOF3, 7, 11 and 15 are the lossless processes; 5, 6, 13 and 14 hierarchical.
         if ((errors.parameter & 3) == 3)
-            return cannotRead(name, Texts::tr("lossless JPEG pictures are not supported"));
+            return cannotRead(name, message(VTR("core", "lossless JPEG pictures are not supported")));
         if (errors.parameter != 0xC8)
-            return cannotRead(name, Texts::tr("hierarchical JPEG pictures are not supported"));
+            return cannotRead(name, message(VTR("core", "hierarchical JPEG pictures are not supported")));
         break;
     case JERR_IMAGE_TOO_BIG:
-        if (const QString tooLarge =
-                sizeRefusal(session.info.image_width, session.info.image_height);
-            !tooLarge.isEmpty())
-            return cannotRead(name, tooLarge);
+        if (auto tooLarge = sizeRefusal(session.info.image_width, session.info.image_height))
+            return cannotRead(name, std::move(*tooLarge));
         break;
     case JERR_NO_BACKING_STORE:
-        return cannotRead(name, Texts::tr("the JPEG picture needs more than the %1 MiB its "
-                                          "decoder may take")
-                                    .arg(kDecoderAllocationLimitMiB));
+        return cannotRead(name, message(VTR("core", "the JPEG picture needs more than the %1 MiB its "
+                                          "decoder may take"), kDecoderAllocationLimitMiB));
     case JERR_OUT_OF_MEMORY:
         return Error{Error::Kind::OutOfMemory, name,
-                     Texts::tr("the picture does not fit into memory")};
+                     message(VTR("core", "the picture does not fit into memory"))};
     default:
         break;
     }
-    return cannotRead(name, Texts::tr("the JPEG data is damaged: %1").arg(damage(errors)));
+    return cannotRead(name, damage(errors));
 }
 
 // The DCT scale for a picture to be fitted into `box`: the smallest of 1/8, 1/4 and 1/2 whose
 // picture, ceil(side / n) a side as the library makes it, still covers the box; else 1.
-unsigned shrinkDenominator(QSize upright, const std::optional<QSize> &box)
+unsigned shrinkDenominator(Size upright, const std::optional<Size> &box)
 {
     if (!box)
         return 1;
     for (const int n : {8, 4, 2})
-        if ((upright.width() + n - 1) / n >= box->width() &&
-            (upright.height() + n - 1) / n >= box->height())
+        if ((upright.width + n - 1) / n >= box->width &&
+            (upright.height + n - 1) / n >= box->height)
             return unsigned(n);
     return 1;
 }
@@ -282,12 +282,12 @@ int jpegOrientation(std::span<const std::uint8_t> jpeg)
 
 } // namespace
 
-bool isJpeg(const QByteArray &bytes)
+bool isJpeg(ByteView bytes)
 {
-    return bytes.startsWith("\xFF\xD8");
+    return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
 }
 
-Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
+Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &name,
                                 const LoadOptions &options)
 {
     Session session;
@@ -298,22 +298,19 @@ Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
             // Progressive files need coefficients for the whole picture; past this the library
             // refuses instead of allocating them.
             info.mem->max_memory_to_use = long(kDecoderAllocationLimitMiB) << 20;
-            jpeg_mem_src(&info, reinterpret_cast<const unsigned char *>(bytes.constData()),
-                         static_cast<unsigned long>(bytes.size()));
+            jpeg_mem_src(&info, bytes.data(), static_cast<unsigned long>(bytes.size()));
             jpeg_read_header(&info, TRUE);
         }))
         return refusal(session, name);
 
-    const Orientation turn = orientationMoves(jpegOrientation(
-        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())}));
-    const QSize stored(int(info.image_width), int(info.image_height));
-    const QSize upright = turn.transpose ? stored.transposed() : stored;
-    if (const QString tooLarge = sizeRefusal(upright.width(), upright.height());
-        !tooLarge.isEmpty())
-        return cannotRead(name, tooLarge);
+    const Orientation turn = orientationMoves(jpegOrientation(bytes));
+    const Size stored{int(info.image_width), int(info.image_height)};
+    const Size upright = turn.transpose ? stored.transposed() : stored;
+    if (auto tooLarge = sizeRefusal(upright.width, upright.height))
+        return cannotRead(name, std::move(*tooLarge));
     if (options.checkSize)
-        if (const QString refused = options.checkSize(upright); !refused.isEmpty())
-            return cannotRead(name, refused);
+        if (auto refused = options.checkSize(upright))
+            return cannotRead(name, std::move(*refused));
 
     switch (info.jpeg_color_space) {
     case JCS_GRAYSCALE:
@@ -326,9 +323,8 @@ Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
         info.out_color_space = JCS_CMYK;
         break;
     default:
-        return cannotRead(name, Texts::tr("JPEG pictures of %1 colour components are not "
-                                          "supported")
-                                    .arg(info.num_components));
+        return cannotRead(name, message(VTR("core", "JPEG pictures of %1 colour components are not "
+                                          "supported"), info.num_components));
     }
     info.dct_method = JDCT_ISLOW;
     info.do_fancy_upsampling = TRUE;
@@ -344,7 +340,7 @@ Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
     PixelStore strip = turn.transpose ? PixelStore::allocate(width, kStripRows) : PixelStore();
     if (store.isNull() || (turn.transpose && strip.isNull()))
         return Error{Error::Kind::OutOfMemory, name,
-                     Texts::tr("the picture does not fit into memory")};
+                     message(VTR("core", "the picture does not fit into memory"))};
     bool complete = false;
     if (!guarded(session, [&] {
             complete = decodeRows(info, turn, strip, store);
@@ -353,7 +349,7 @@ Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
         }))
         return refusal(session, name);
     if (!complete)
-        return cannotRead(name, Texts::tr("the JPEG data ends early (the file is incomplete)"));
+        return cannotRead(name, message(VTR("core", "the JPEG data ends early (the file is incomplete)")));
     return store;
 }
 

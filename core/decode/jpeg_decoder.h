@@ -10,11 +10,11 @@
 namespace core {
 
 // True for bytes that start as a JPEG stream does, with a start-of-image marker.
-bool isJpeg(const QByteArray &bytes);
+bool isJpeg(ByteView bytes);
 
-// Refusals are CannotRead errors that name `name`; a picture that does not fit into memory is
+// Refusals are CannotRead errors whose subject is `subject`; a picture that does not fit into memory is
 // OutOfMemory. `options.checkSize` is asked with the picture's whole upright size.
-Expected<PixelStore> decodeJpeg(const QByteArray &bytes, const QString &name,
+Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &subject,
                                 const LoadOptions &options = {});
 
 } // namespace core

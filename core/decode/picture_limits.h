@@ -2,9 +2,10 @@
 // decoder asks them before it allocates the picture.
 #pragma once
 
-#include <QString>
+#include "core/message.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace core {
 
@@ -15,8 +16,8 @@ inline constexpr std::int64_t kMaxPicturePixels = std::int64_t(256) << 20;
 inline constexpr int kDecoderAllocationLimitMiB = 1024;
 inline constexpr std::int64_t kMaxPictureFileBytes = std::int64_t(1) << 30;
 
-// Why a picture of this size is refused, or an empty string when it is within the limits. Its
-// rows count as the pixel store pads them.
-QString sizeRefusal(std::int64_t width, std::int64_t height);
+// Why a picture of this size is refused, or nothing when it is within the limits. Its rows
+// count as the pixel store pads them.
+std::optional<Message> sizeRefusal(std::int64_t width, std::int64_t height);
 
 } // namespace core

@@ -5,77 +5,83 @@
 #include "core/decode/jpeg_decoder.h"
 #include "core/decode/png_decoder.h"
 #include "core/files/input_file.h"
-#include "core/texts.h"
+
+#include <algorithm>
+#include <cctype>
 
 namespace core {
 
-QString sizeRefusal(std::int64_t width, std::int64_t height)
+std::optional<Message> sizeRefusal(std::int64_t width, std::int64_t height)
 {
     // Counted as the pixel store holds them, each row in whole lines of its alignment: a
     // picture one pixel wide takes sixteen.
     constexpr std::int64_t perLine = PixelStore::kRowAlignment / 4;
     if ((width + perLine - 1) / perLine * perLine * height <= kMaxPicturePixels)
-        return {};
-    return Texts::tr("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
+        return std::nullopt;
+    return message(VTR("core", "the picture is too large (%1 x %2 pixels)"), width, height);
 }
 
 namespace {
 
-Error cannotRead(const QString &name, const QString &reason)
+Error cannotRead(const Message &subject, Message reason)
 {
-    return Error{Error::Kind::CannotRead, name, reason};
+    return Error{Error::Kind::CannotRead, subject, std::move(reason)};
 }
 
-Expected<PixelStore> readPicture(const QByteArray &bytes, const QString &name,
-                                 const LoadOptions &options)
+Expected<PixelStore> readPicture(ByteView bytes, const Message &subject, const LoadOptions &options)
 {
     if (isJpeg(bytes))
-        return decodeJpeg(bytes, name, options);
+        return decodeJpeg(bytes, subject, options);
     if (isPng(bytes))
-        return decodePng(bytes, name, options);
+        return decodePng(bytes, subject, options);
     if (isGif(bytes))
-        return decodeGif(bytes, name, options);
+        return decodeGif(bytes, subject, options);
     if (!isBmp(bytes))
-        return cannotRead(name, Texts::tr("not a picture in a format this program reads"));
-    auto bmp = decodeBmp(bytes, name, options);
+        return cannotRead(subject,
+                          message(VTR("core", "not a picture in a format this program reads")));
+    auto bmp = decodeBmp(bytes, subject, options);
     if (!bmp)
         return bmp.error();
     // A BMP may wrap a JPEG or PNG stream, which must be what the header says it is.
-    const QByteArray &embedded = bmp.value().embedded;
-    if (bmp.value().embeddedFormat == "jpeg" && isJpeg(embedded))
-        return decodeJpeg(embedded, name, options);
-    if (bmp.value().embeddedFormat == "png" && isPng(embedded))
-        return decodePng(embedded, name, options);
-    if (!embedded.isNull())
-        return cannotRead(name,
-                          Texts::tr("the %1 picture inside the BMP cannot be read")
-                              .arg(QString::fromLatin1(bmp.value().embeddedFormat.toUpper())));
+    const ByteView embedded = bmp.value().embedded;
+    const std::string &format = bmp.value().embeddedFormat;
+    if (format == "jpeg" && isJpeg(embedded))
+        return decodeJpeg(embedded, subject, options);
+    if (format == "png" && isPng(embedded))
+        return decodePng(embedded, subject, options);
+    if (!format.empty()) {
+        std::string shown = format;
+        std::transform(shown.begin(), shown.end(), shown.begin(),
+                       [](unsigned char c) { return char(std::toupper(c)); });
+        return cannotRead(
+            subject, message(VTR("core", "the %1 picture inside the BMP cannot be read"), shown));
+    }
     return std::move(bmp.value().pixels);
 }
 
 } // namespace
 
-Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name,
+Expected<PixelStore> decodePicture(ByteView bytes, const Message &subject,
                                    const LoadOptions &options)
 {
-    auto read = readPicture(bytes, name, options);
+    auto read = readPicture(bytes, subject, options);
     if (read && !options.keepAlpha)
         read.value().dropAlpha();
     return read;
 }
 
-Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const LoadOptions &options,
+Expected<int> decodeFrames(ByteView bytes, const Message &subject, const LoadOptions &options,
                            const FrameSink &frame)
 {
     if (!isGif(bytes)) {
-        auto still = decodePicture(bytes, name, options);
+        auto still = decodePicture(bytes, subject, options);
         if (!still)
             return still.error();
-        if (const QString stop = frame(0, still.value()); !stop.isEmpty())
-            return cannotRead(name, stop);
+        if (auto stop = frame(0, still.value()))
+            return cannotRead(subject, std::move(*stop));
         return 1;
     }
-    auto gif = GifDecoder::open(bytes, name, options);
+    auto gif = GifDecoder::open(bytes, subject, options);
     if (!gif)
         return gif.error();
     int count = 0;
@@ -84,7 +90,7 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
         if (!more) {
             // Which frame, for an animation whose later frames are damaged.
             Error error = more.error();
-            error.reason = Texts::tr("frame %1: %2").arg(count + 1).arg(error.reason);
+            error.frame = count + 1;
             return error;
         }
         if (!more.value())
@@ -92,38 +98,39 @@ Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const L
         // The screen stays the decoder's, to composite the next frame on.
         PixelStore shown = gif.value().screen().copy();
         if (shown.isNull())
-            return Error{Error::Kind::OutOfMemory, name,
-                         Texts::tr("the picture does not fit into memory")};
+            return Error{Error::Kind::OutOfMemory, subject,
+                         message(VTR("core", "the picture does not fit into memory")),
+                         count + 1};
         if (!options.keepAlpha)
             shown.dropAlpha();
-        if (const QString stop = frame(count, shown); !stop.isEmpty())
-            return cannotRead(name, stop);
+        if (auto stop = frame(count, shown))
+            return cannotRead(subject, std::move(*stop));
     }
 }
 
-bool looksLikePicture(const QByteArray &start)
+bool looksLikePicture(ByteView start)
 {
     return isJpeg(start) || isPng(start) || isGif(start) || isBmp(start);
 }
 
-int frameCount(const QByteArray &bytes)
+int frameCount(ByteView bytes)
 {
     if (isGif(bytes))
         return countGifFrames(bytes);
     return isJpeg(bytes) || isPng(bytes) || isBmp(bytes) ? 1 : 0;
 }
 
-Expected<QByteArray> readPictureFile(const QString &path)
+Expected<Bytes> readPictureFile(const std::filesystem::path &path)
 {
     return readWholeFile(path, kMaxPictureFileBytes);
 }
 
-Expected<PixelStore> loadPicture(const QString &path, const LoadOptions &options)
+Expected<PixelStore> loadPicture(const std::filesystem::path &path, const LoadOptions &options)
 {
     const auto bytes = readPictureFile(path);
     if (!bytes)
         return bytes.error();
-    return decodePicture(bytes.value(), path, options);
+    return decodePicture(bytes.value(), subjectOf(path), options);
 }
 
 } // namespace core

@@ -6,10 +6,10 @@
 #include "core/error.h"
 #include "core/pixel_store.h"
 
-#include <QByteArray>
-#include <QSize>
-#include <QString>
+#include "core/bytes.h"
+#include "core/geometry.h"
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -19,12 +19,12 @@ struct LoadOptions
 {
     // Asked with the size the picture will have (after its EXIF turn, before any shrinking
     // for shrinkFor) as soon as a decoder has read the header, before any pixel is allocated
-    // or decoded; a reason refuses the picture with it, an empty string lets it through.
-    std::function<QString(QSize upright)> checkSize;
+    // or decoded; a reason refuses the picture with it, nothing lets it through.
+    std::function<std::optional<Message>(Size upright)> checkSize;
     // The box the picture will then be fitted into, in its upright orientation. A decoder
     // that can deliver the picture smaller for less work (a JPEG's DCT scaling) may do so by
     // a whole factor, as long as each side stays at least the box's.
-    std::optional<QSize> shrinkFor;
+    std::optional<Size> shrinkFor;
     // Keeps the picture's transparency in the alpha byte; otherwise every pixel is opaque,
     // in the colour the file stores for it.
     bool keepAlpha = false;
@@ -34,30 +34,31 @@ struct LoadOptions
 // its first frame. JPEG photos are turned upright by their EXIF orientation. Fails with
 // CannotRead, naming the path, for a missing, unreadable, damaged or unknown file, a folder or
 // a device.
-Expected<PixelStore> loadPicture(const QString &path, const LoadOptions &options = {});
+Expected<PixelStore> loadPicture(const std::filesystem::path &path, const LoadOptions &options = {});
 
 // A picture file's bytes, read whole within the file size limit. Fails as loadPicture() does for
 // a missing, unreadable or empty file, a folder or a device.
-Expected<QByteArray> readPictureFile(const QString &path);
+Expected<Bytes> readPictureFile(const std::filesystem::path &path);
 
-// The same from bytes already read (standard input, tests); `name` is used in errors.
-Expected<PixelStore> decodePicture(const QByteArray &bytes, const QString &name,
+// The same from bytes already read (standard input, tests); `subject` is errors' subject.
+Expected<PixelStore> decodePicture(ByteView bytes, const Message &subject,
                                    const LoadOptions &options = {});
 
 // Every frame of an animation (a still picture has one), each as the viewer sees it at that
 // point, in order. `frame` gets the frame's index and its pixels, which it may keep or change;
 // a reason it returns stops the run with that error. Gives the number of frames handed over.
-using FrameSink = std::function<QString(int index, PixelStore &frame)>;
-Expected<int> decodeFrames(const QByteArray &bytes, const QString &name, const LoadOptions &options,
+// An error in a frame carries the frame's number.
+using FrameSink = std::function<std::optional<Message>(int index, PixelStore &frame)>;
+Expected<int> decodeFrames(ByteView bytes, const Message &subject, const LoadOptions &options,
                            const FrameSink &frame);
 
 // Whether bytes start as a picture this program reads does: enough to refuse a stream that is
 // none before reading it all. kPictureSignatureBytes are enough to tell.
-inline constexpr qsizetype kPictureSignatureBytes = 8;
-bool looksLikePicture(const QByteArray &start);
+inline constexpr std::size_t kPictureSignatureBytes = 8;
+bool looksLikePicture(ByteView start);
 
 // How many frames the picture holds: 1 for a still picture, 0 when the bytes are not one
 // that this program reads. Cheap: no pixel is decoded.
-int frameCount(const QByteArray &bytes);
+int frameCount(ByteView bytes);
 
 } // namespace core

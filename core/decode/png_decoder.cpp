@@ -1,7 +1,7 @@
 #include "core/decode/png_decoder.h"
 
 #include "core/decode/picture_limits.h"
-#include "core/texts.h"
+#include "core/message.h"
 
 #include <spng.h>
 #define ZLIB_CONST
@@ -39,34 +39,34 @@ struct FreeContext
     void operator()(spng_ctx *context) const { spng_ctx_free(context); }
 };
 
-QString reasonFor(int code)
+Message reasonFor(int code)
 {
     switch (code) {
     case SPNG_IO_EOF:
     case SPNG_IO_ERROR:
     case SPNG_EOF:
-        return Texts::tr("the PNG data ends before its end chunk (the file is incomplete)");
+        return message(VTR("core", "the PNG data ends before its end chunk (the file is incomplete)"));
     case SPNG_ECHUNK_CRC:
-        return Texts::tr("a chunk of the PNG is damaged (its checksum does not match)");
+        return message(VTR("core", "a chunk of the PNG is damaged (its checksum does not match)"));
     case SPNG_EIDAT_STREAM:
     case SPNG_EZLIB:
     case SPNG_EFILTER:
-        return Texts::tr("the compressed image data of the PNG is damaged");
+        return message(VTR("core", "the compressed image data of the PNG is damaged"));
     case SPNG_EIDAT_TOO_SHORT:
-        return Texts::tr("the PNG image data ends before its last row");
+        return message(VTR("core", "the PNG image data ends before its last row"));
     case SPNG_ECHUNK_POS:
-        return Texts::tr("the PNG holds no image data, or its chunks are out of order");
+        return message(VTR("core", "the PNG holds no image data, or its chunks are out of order"));
     case SPNG_ENOPLTE:
-        return Texts::tr("the PNG has no palette for its colours");
+        return message(VTR("core", "the PNG has no palette for its colours"));
     case SPNG_ECHUNK_UNKNOWN_CRITICAL:
-        return Texts::tr("the PNG needs a kind of chunk this program does not know");
+        return message(VTR("core", "the PNG needs a kind of chunk this program does not know"));
     case SPNG_ECHUNK_LIMITS:
-        return Texts::tr("the PNG holds more text or colour profile data than this program "
-                         "accepts");
+        return message(VTR("core", "the PNG holds more text or colour profile data than this program "
+                         "accepts"));
     default:
         return code >= SPNG_ESIGNATURE && code <= SPNG_ENOIHDR
-                   ? Texts::tr("the PNG header is not valid")
-                   : Texts::tr("the PNG data is not valid");
+                   ? message(VTR("core", "the PNG header is not valid"))
+                   : message(VTR("core", "the PNG data is not valid"));
     }
 }
 
@@ -142,14 +142,14 @@ enum class ImageStream
 // of its end, passes. So the image data is inflated again here, to its end, into a buffer that
 // is thrown away, no further than the rows take. Called once libspng has checked every chunk's
 // length and CRC-32.
-ImageStream inflateToEnd(const QByteArray &file, std::uint64_t rowBytes)
+ImageStream inflateToEnd(ByteView file, std::uint64_t rowBytes)
 {
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK)
         return ImageStream::OutOfMemory;
     const std::unique_ptr<z_stream, decltype(&inflateEnd)> owner(&stream, &inflateEnd);
     inflateValidate(&stream, 0); // zlib would compute the Adler-32 slower than adler32Of()
-    const auto *bytes = reinterpret_cast<const Bytef *>(file.constData());
+    const Bytef *bytes = file.data();
     const std::size_t size = std::size_t(file.size());
     std::array<Bytef, std::size_t(32) << 10> discarded;
     std::uint64_t produced = 0;
@@ -216,17 +216,17 @@ std::uint32_t narrowed(const std::uint16_t *sample)
 
 } // namespace
 
-bool isPng(const QByteArray &file)
+bool isPng(ByteView file)
 {
-    return file.startsWith(QByteArrayView("\x89PNG\r\n\x1A\n", 8));
+    return file.size() >= 8 && std::memcmp(file.data(), "\x89PNG\r\n\x1A\n", 8) == 0;
 }
 
-Expected<PixelStore> decodePng(const QByteArray &file, const QString &name,
+Expected<PixelStore> decodePng(ByteView file, const Message &name,
                                const LoadOptions &options)
 {
     const auto refused = [&](int code) {
         return code == SPNG_EMEM ? Error{Error::Kind::OutOfMemory, name,
-                                         Texts::tr("the picture does not fit into memory")}
+                                         message(VTR("core", "the picture does not fit into memory"))}
                                  : Error{Error::Kind::CannotRead, name, reasonFor(code)};
     };
     // The Adler-32 is checked once the rows are decoded, by inflateToEnd().
@@ -238,20 +238,20 @@ Expected<PixelStore> decodePng(const QByteArray &file, const QString &name,
     // an ancillary chunk without a word, and tRNS is one.
     spng_set_crc_action(png, SPNG_CRC_ERROR, SPNG_CRC_ERROR);
     spng_set_chunk_limits(png, kMaxChunkBytes, kMaxChunkCacheBytes);
-    spng_set_png_buffer(png, file.constData(), std::size_t(file.size()));
+    spng_set_png_buffer(png, file.data(), file.size());
 
     spng_ihdr header{};
     if (const int error = spng_get_ihdr(png, &header))
         return refused(error);
     const std::int64_t width = header.width;
     const std::int64_t height = header.height;
-    QString tooLarge = sizeRefusal(width, height);
-    if (tooLarge.isEmpty() && width > kMaxWidth)
-        tooLarge = Texts::tr("the picture is too large (%1 x %2 pixels)").arg(width).arg(height);
-    if (tooLarge.isEmpty() && options.checkSize)
-        tooLarge = options.checkSize(QSize(int(width), int(height)));
-    if (!tooLarge.isEmpty())
-        return Error{Error::Kind::CannotRead, name, tooLarge};
+    std::optional<Message> tooLarge = sizeRefusal(width, height);
+    if (!tooLarge && width > kMaxWidth)
+        tooLarge = message(VTR("core", "the picture is too large (%1 x %2 pixels)"), width, height);
+    if (!tooLarge && options.checkSize)
+        tooLarge = options.checkSize(Size{int(width), int(height)});
+    if (tooLarge)
+        return Error{Error::Kind::CannotRead, name, std::move(*tooLarge)};
 
     PixelStore store = PixelStore::allocate(int(width), int(height));
     if (store.isNull())
@@ -319,14 +319,14 @@ Expected<PixelStore> decodePng(const QByteArray &file, const QString &name,
         return store;
     case ImageStream::Short:
         return Error{Error::Kind::CannotRead, name,
-                     Texts::tr("the compressed image data of the PNG stops before its end")};
+                     message(VTR("core", "the compressed image data of the PNG stops before its end"))};
     case ImageStream::TooLong:
         return Error{Error::Kind::CannotRead, name,
-                     Texts::tr("the compressed image data of the PNG holds more than its rows")};
+                     message(VTR("core", "the compressed image data of the PNG holds more than its rows"))};
     case ImageStream::WrongChecksum:
         return Error{Error::Kind::CannotRead, name,
-                     Texts::tr("the compressed image data of the PNG is damaged (its Adler-32 "
-                               "checksum does not match)")};
+                     message(VTR("core", "the compressed image data of the PNG is damaged (its Adler-32 "
+                               "checksum does not match)"))};
     case ImageStream::Damaged:
         return refused(SPNG_EIDAT_STREAM);
     case ImageStream::OutOfMemory:

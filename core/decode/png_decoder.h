@@ -6,18 +6,15 @@
 
 #include "core/decode/picture_loader.h"
 
-#include <QByteArray>
-#include <QString>
-
 namespace core {
 
 // True for the bytes of a PNG file (its signature first), whatever may be wrong with the rest.
-bool isPng(const QByteArray &file);
+bool isPng(ByteView file);
 
 // The picture, opaque unless options.keepAlpha and the file has an alpha channel or a tRNS
 // chunk; 16-bit samples become round(v * 255 / 65535). Refusals are CannotRead errors naming
-// `name`; a picture that does not fit into memory is OutOfMemory.
-Expected<PixelStore> decodePng(const QByteArray &file, const QString &name,
+// `subject`; a picture that does not fit into memory is OutOfMemory.
+Expected<PixelStore> decodePng(ByteView file, const Message &subject,
                                const LoadOptions &options);
 
 } // namespace core

@@ -2,11 +2,11 @@
 
 namespace core {
 
-Expected<void> writeBinFile(const QString &path, std::span<const std::uint8_t> bin,
+Expected<void> writeBinFile(const std::filesystem::path &path, std::span<const std::uint8_t> bin,
                             const WriteOptions &options)
 {
     if (bin.empty())
-        return Error{Error::Kind::NothingConverted, path, {}};
+        return Error{Error::Kind::NothingConverted, subjectOf(path), {}};
     return writeFile(path, bin, options);
 }
 

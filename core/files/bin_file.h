@@ -5,7 +5,7 @@
 #include "core/error.h"
 #include "core/files/output_file.h"
 
-#include <QString>
+#include <filesystem>
 
 #include <cstdint>
 #include <span>
@@ -16,7 +16,7 @@ namespace core {
 // replaced whole or not at all, a device or pipe takes the bytes. An empty buffer is refused
 // (NothingConverted) instead of leaving an empty file that a display unit would take for a
 // picture.
-Expected<void> writeBinFile(const QString &path, std::span<const std::uint8_t> bin,
+Expected<void> writeBinFile(const std::filesystem::path &path, std::span<const std::uint8_t> bin,
                             const WriteOptions &options = {});
 
 } // namespace core

@@ -1,6 +1,6 @@
 #include "core/files/bitmap_file.h"
 
-#include "core/texts.h"
+#include "core/message.h"
 
 #include <cstdint>
 #include <new>
@@ -13,15 +13,15 @@ namespace {
 constexpr std::uint32_t kDotsPerMetre = 3780;
 constexpr std::uint32_t kHeadersSize = 14 + 40;
 
-void putLe(char *at, std::uint32_t value, int bytes)
+void putLe(std::uint8_t *at, std::uint32_t value, int bytes)
 {
     for (int i = 0; i < bytes; ++i)
-        at[i] = char(value >> (8 * i) & 0xFF);
+        at[i] = std::uint8_t(value >> (8 * i) & 0xFF);
 }
 
 } // namespace
 
-QByteArray bitmapBytes(const PixelStore &picture)
+Bytes bitmapBytes(const PixelStore &picture)
 {
     if (picture.isNull())
         return {};
@@ -31,13 +31,13 @@ QByteArray bitmapBytes(const PixelStore &picture)
     const std::uint64_t total = kHeadersSize + rowBytes * height;
     if (total > 0xFFFFFFFFu)
         return {};
-    QByteArray bytes;
+    Bytes bytes;
     try {
-        bytes = QByteArray(qsizetype(total), '\0');
+        bytes.assign(std::size_t(total), 0);
     } catch (const std::bad_alloc &) {
         return {};
     }
-    char *d = bytes.data();
+    std::uint8_t *d = bytes.data();
     // The file header, then BITMAPINFOHEADER: 24 bits a pixel, uncompressed, rows bottom-up.
     d[0] = 'B';
     d[1] = 'M';
@@ -52,8 +52,7 @@ QByteArray bitmapBytes(const PixelStore &picture)
     putLe(d + 38, kDotsPerMetre, 4);
     putLe(d + 42, kDotsPerMetre, 4);
     for (std::uint64_t y = 0; y < height; ++y) {
-        auto *out =
-            reinterpret_cast<std::uint8_t *>(d + kHeadersSize + (height - 1 - y) * rowBytes);
+        std::uint8_t *out = d + kHeadersSize + (height - 1 - y) * rowBytes;
         const std::uint32_t *in = picture.row(int(y));
         for (std::uint64_t x = 0; x < width; ++x, out += 3) {
             out[0] = std::uint8_t(in[x]);
@@ -64,18 +63,16 @@ QByteArray bitmapBytes(const PixelStore &picture)
     return bytes;
 }
 
-Expected<void> saveBitmap(const QString &path, const PixelStore &picture,
+Expected<void> saveBitmap(const std::filesystem::path &path, const PixelStore &picture,
                           const WriteOptions &options)
 {
     if (picture.isNull())
-        return Error{Error::Kind::CannotWrite, path, Texts::tr("there is no picture")};
-    const QByteArray bytes = bitmapBytes(picture);
-    if (bytes.isEmpty())
-        return Error{Error::Kind::OutOfMemory, path, {}};
-    return writeFile(
-        path,
-        {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
-        options);
+        return Error{Error::Kind::CannotWrite, subjectOf(path),
+                     message(VTR("core", "there is no picture"))};
+    const Bytes bytes = bitmapBytes(picture);
+    if (bytes.empty())
+        return Error{Error::Kind::OutOfMemory, subjectOf(path), {}};
+    return writeFile(path, bytes, options);
 }
 
 } // namespace core

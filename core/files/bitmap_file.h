@@ -5,17 +5,16 @@
 #include "core/files/output_file.h"
 #include "core/pixel_store.h"
 
-#include <QByteArray>
-#include <QString>
+#include <filesystem>
 
 namespace core {
 
 // Writes a 24-bit BMP with exactly the stored pixels, through the one writer.
-Expected<void> saveBitmap(const QString &path, const PixelStore &picture,
+Expected<void> saveBitmap(const std::filesystem::path &path, const PixelStore &picture,
                           const WriteOptions &options = {});
 
 // The same file's bytes, for a stream; empty when the picture is null or too large for a
 // bitmap (4 GiB) or for memory.
-QByteArray bitmapBytes(const PixelStore &picture);
+Bytes bitmapBytes(const PixelStore &picture);
 
 } // namespace core

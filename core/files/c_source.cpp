@@ -1,14 +1,12 @@
 #include "core/files/c_source.h"
 
-#include "core/files/native_path.h"
-#include "core/files/output_name.h"
-
-#include <QList>
-#include <QSet>
+#include "core/message.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <set>
+#include <sstream>
 
 namespace core {
 
@@ -48,41 +46,53 @@ constexpr const char *kTakenWords[] = {
 // and the macros C reserves for <fenv.h>, <float.h>, <math.h> and <stdatomic.h>), and this
 // program's own macros. A name beginning with "picture_" is none of them, which is why it is
 // the way out.
-bool meansSomethingElse(const QString &name)
+bool startsWith(std::string_view text, std::string_view prefix)
 {
-    static const QSet<QString> words = [] {
-        QSet<QString> set;
-        for (const char *list : kTakenWords)
-            for (const QString &word : QString::fromLatin1(list).split(u' '))
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+bool meansSomethingElse(const std::string &name)
+{
+    static const std::set<std::string> words = [] {
+        std::set<std::string> set;
+        for (const char *list : kTakenWords) {
+            std::istringstream each(list);
+            for (std::string word; each >> word;)
                 set.insert(word);
+        }
         // X whose X_WIDTH is C23's, from <stdint.h> and <limits.h>.
-        for (const QString u : {"", "U"}) {
-            for (const QString kind : {"", "_LEAST", "_FAST"})
-                for (const QString bits : {"8", "16", "32", "64"})
+        for (const std::string u : {"", "U"}) {
+            for (const char *kind : {"", "_LEAST", "_FAST"})
+                for (const char *bits : {"8", "16", "32", "64"})
                     set.insert(u + "INT" + kind + bits);
-            for (const QString type : {"INTPTR", "INTMAX", "CHAR", "SHRT", "INT", "LONG", "LLONG"})
+            for (const char *type : {"INTPTR", "INTMAX", "CHAR", "SHRT", "INT", "LONG", "LLONG"})
                 set.insert(u + type);
         }
-        for (const QString type :
-             {"SCHAR", "PTRDIFF", "SIG_ATOMIC", "SIZE", "WCHAR", "WINT", "BOOL"})
+        for (const char *type : {"SCHAR", "PTRDIFF", "SIG_ATOMIC", "SIZE", "WCHAR", "WINT", "BOOL"})
             set.insert(type);
         return set;
     }();
-    if (name.startsWith(u"picture_"))
+    if (startsWith(name, "picture_"))
         return false;
-    const auto upperAfter = [&](QStringView prefix) {
-        return name.startsWith(prefix) && name.size() > prefix.size() &&
-               name[prefix.size()].isUpper();
+    const auto upperAfter = [&](std::string_view prefix) {
+        return startsWith(name, prefix) && name.size() > prefix.size() &&
+               name[prefix.size()] >= 'A' && name[prefix.size()] <= 'Z';
     };
-    const auto formatMacro = [&](QStringView prefix) {
-        return name.startsWith(prefix) && name.size() > prefix.size() &&
-               (name[prefix.size()].isLower() || name[prefix.size()] == u'X');
+    const auto formatMacro = [&](std::string_view prefix) {
+        return startsWith(name, prefix) && name.size() > prefix.size() &&
+               ((name[prefix.size()] >= 'a' && name[prefix.size()] <= 'z') ||
+                name[prefix.size()] == 'X');
     };
-    return words.contains(name) || name.endsWith(u"_t") || name.endsWith(u"_MAX") ||
-           name.endsWith(u"_MIN") || name.endsWith(u"_C") || formatMacro(u"PRI") ||
-           formatMacro(u"SCN") || upperAfter(u"FE_") || upperAfter(u"FP_") || upperAfter(u"FLT_") ||
-           upperAfter(u"DBL_") || upperAfter(u"LDBL_") || upperAfter(u"ATOMIC_") ||
-           name.startsWith(u"VARNELLO_");
+    return words.count(name) != 0 || endsWith(name, "_t") || endsWith(name, "_MAX") ||
+           endsWith(name, "_MIN") || endsWith(name, "_C") || formatMacro("PRI") ||
+           formatMacro("SCN") || upperAfter("FE_") || upperAfter("FP_") || upperAfter("FLT_") ||
+           upperAfter("DBL_") || upperAfter("LDBL_") || upperAfter("ATOMIC_") ||
+           startsWith(name, "VARNELLO_");
 }
 
 bool isAsciiLetter(char32_t c)
@@ -90,117 +100,158 @@ bool isAsciiLetter(char32_t c)
     return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z');
 }
 
-QByteArray hexByte(std::uint8_t b)
+const char kHex[] = "0123456789abcdef";
+
+std::string hexOf(std::uint32_t value, int digits)
 {
-    constexpr char kHex[] = "0123456789abcdef";
-    return QByteArray("0x") + kHex[b >> 4] + kHex[b & 15];
+    std::string text(std::size_t(digits), '0');
+    for (int i = digits - 1; i >= 0; --i, value >>= 4)
+        text[std::size_t(i)] = kHex[value & 0xF];
+    for (; value != 0; value >>= 4)
+        text.insert(text.begin(), kHex[value & 0xF]);
+    return text;
 }
 
 // The elements, 16 bytes or 8 words a line.
-QByteArray elements(std::span<const std::uint8_t> bin, bool words)
+std::string elements(std::span<const std::uint8_t> bin, bool words)
 {
-    QByteArray text;
-    text.reserve(qsizetype(bin.size()) * 6 + 16);
+    std::string text;
+    text.reserve(bin.size() * 6 + 16);
     const std::size_t step = words ? 2 : 1, perLine = 16 / step * step;
     for (std::size_t i = 0; i < bin.size(); i += step) {
         text += i % perLine == 0 ? "    " : " ";
-        if (words)
-            text += "0x" + QByteArray::number(bin[i] | bin[i + 1] << 8, 16).rightJustified(4, '0');
-        else
-            text += hexByte(bin[i]);
+        text += "0x";
+        text += words ? hexOf(std::uint32_t(bin[i] | bin[i + 1] << 8), 4) : hexOf(bin[i], 2);
         text += i + step >= bin.size() || (i + step) % perLine == 0 ? ",\n" : ",";
     }
     return text;
 }
 
-QByteArray declaration(const CPicture &picture, const CSourceOptions &options)
+std::string declaration(const CPicture &picture, const CSourceOptions &options)
 {
-    const QByteArray id = picture.symbol.toUtf8();
-    return QByteArray("const ") + (options.words ? "uint16_t " : "uint8_t ") + id + '[' + id +
+    const std::string &id = picture.symbol;
+    return std::string("const ") + (options.words ? "uint16_t " : "uint8_t ") + id + '[' + id +
            "_WIDTH * " + id + "_HEIGHT" + (options.words ? "" : " * 2") + "] VARNELLO_ATTRIBUTES";
+}
+
+// A character of a name, or a byte of it that is not UTF-8 (Unix names are bytes).
+struct Character
+{
+    char32_t code;
+    bool rawByte;
+};
+
+std::vector<Character> charactersOf(const std::filesystem::path &name)
+{
+    std::vector<Character> characters;
+#if defined(_WIN32)
+    const std::wstring &units = name.native();
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = char32_t(units[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (char32_t(units[++i]) - 0xDC00);
+        characters.push_back({c, false});
+    }
+#else
+    const std::string &bytes = name.native();
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = utf8Length(bytes, at);
+        const auto lead = static_cast<unsigned char>(bytes[at]);
+        if (length == 0) {
+            characters.push_back({lead, true});
+            ++at;
+            continue;
+        }
+        char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(bytes[at + k]) & 0x3F);
+        characters.push_back({c, false});
+        at += length;
+    }
+#endif
+    return characters;
 }
 
 } // namespace
 
-QString cIdentifier(const QString &fileName)
+std::string cIdentifier(const std::filesystem::path &fileName)
 {
-    QString name;
-    const QString stem = withoutExtension(fileName);
-    const auto add = [&](const QString &part) {
+    std::string name;
+    const auto add = [&](const std::string &part) {
         // One underscore at a time: C++ reserves every name holding two in a row, and the
         // macros made by adding "_WIDTH" to a name must not hold them either.
-        for (const QChar c : part)
-            if (c != u'_' || !name.endsWith(u'_'))
+        for (const char c : part)
+            if (c != '_' || name.empty() || name.back() != '_')
                 name += c;
     };
-    for (qsizetype i = 0; i < stem.size(); ++i) {
-        const char16_t unit = stem[i].unicode();
-        if (unit >= 0xDC80 && unit <= 0xDCFF) { // a byte of a name that is not UTF-8
-            add(QStringLiteral("_x%1").arg(unit - 0xDC00, 2, 16, QLatin1Char('0')));
-            continue;
-        }
-        char32_t c = unit;
-        if (QChar::isHighSurrogate(unit) && i + 1 < stem.size() && stem[i + 1].isLowSurrogate())
-            c = QChar::surrogateToUcs4(unit, stem[++i].unicode());
-        if (isAsciiLetter(c) || (c >= U'0' && c <= U'9') || c == U'_')
-            add(QChar(unit));
+    // The name without its extension, the part from its last dot on (".logo" has none).
+    const std::filesystem::path stem = fileName.filename().has_extension()
+                                           ? fileName.filename().stem()
+                                           : fileName.filename();
+    for (const auto [c, rawByte] : charactersOf(stem)) {
+        if (rawByte)
+            add("_x" + hexOf(std::uint32_t(c), 2));
+        else if (isAsciiLetter(c) || (c >= U'0' && c <= U'9') || c == U'_')
+            add(std::string(1, char(c)));
         else if (c < 0x80)
-            add(QStringLiteral("_"));
+            add("_");
         else
-            add(QStringLiteral("_u%1").arg(std::uint32_t(c), 4, 16, QLatin1Char('0')));
+            add("_u" + hexOf(std::uint32_t(c), 4));
     }
-    if (name.endsWith(u'_'))
-        name.chop(1);
-    if (name.isEmpty())
-        return QStringLiteral("picture");
-    if (name.startsWith(u'_'))
-        name.prepend(QStringLiteral("picture"));
-    else if (!isAsciiLetter(name.front().unicode()) || meansSomethingElse(name))
-        name.prepend(QStringLiteral("picture_"));
+    if (!name.empty() && name.back() == '_')
+        name.pop_back();
+    if (name.empty())
+        return "picture";
+    if (name.front() == '_')
+        name.insert(0, "picture");
+    else if (!isAsciiLetter(char32_t(name.front())) || meansSomethingElse(name))
+        name.insert(0, "picture_");
     return name;
 }
 
-bool isUsableCIdentifier(const QString &name)
+bool isUsableCIdentifier(std::string_view name)
 {
-    return !name.isEmpty() && cIdentifier(name + QStringLiteral(".c")) == name;
+    return !name.empty() && cIdentifier(std::filesystem::path(std::string(name) + ".c")) == name;
 }
 
 CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
 {
-    const QString base = cIdentifier(options.baseName + QStringLiteral(".c"));
+    std::filesystem::path baseFile = options.baseName;
+    baseFile += ".c";
+    const std::string base = cIdentifier(baseFile);
     const bool table = pictures.size() > 1;
-    const QByteArray tableType = (base + QStringLiteral("_picture")).toUtf8();
-    const QByteArray tableName = (base + QStringLiteral("_pictures")).toUtf8();
-    const QByteArray count = base.toUpper().toUtf8() + "_PICTURE_COUNT";
+    const std::string tableType = base + "_picture";
+    const std::string tableName = base + "_pictures";
+    std::string upper = base;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; });
+    const std::string count = upper + "_PICTURE_COUNT";
     // The header's name with its case, as a symbol is made: headers of one run whose names make
     // the same guard would declare the same array, and could not be used together anyway.
-    const QByteArray guard = "VARNELLO_" + base.toUtf8() + "_h";
+    const std::string guard = "VARNELLO_" + base + "_h";
     // Every name the text defines is its own: a picture whose name, or a macro made from it,
     // is taken (a.png after a.jpg, logo_WIDTH.png after logo.png, assets_pictures.png in
     // assets.c) gets _2, _3, ... The VARNELLO_ macros need no check: no symbol begins so.
-    QSet<QString> taken;
-    for (const QByteArray &name : {tableType, tableName, count})
-        taken.insert(QString::fromUtf8(name));
-    const auto names = [](const QString &symbol) {
-        return std::array{symbol, symbol + QStringLiteral("_WIDTH"),
-                          symbol + QStringLiteral("_HEIGHT")};
+    std::set<std::string> taken{tableType, tableName, count};
+    const auto names = [](const std::string &symbol) {
+        return std::array{symbol, symbol + "_WIDTH", symbol + "_HEIGHT"};
     };
     for (CPicture &picture : pictures) {
-        const QString wanted = picture.symbol;
-        const auto free = [&](const QString &symbol) {
+        const std::string wanted = picture.symbol;
+        const auto free = [&](const std::string &symbol) {
             const auto made = names(symbol);
             return std::none_of(made.begin(), made.end(),
-                                [&](const QString &name) { return taken.contains(name); });
+                                [&](const std::string &name) { return taken.count(name) != 0; });
         };
         for (int n = 2; !free(picture.symbol); ++n)
-            picture.symbol = wanted + QStringLiteral("_%1").arg(n);
-        for (const QString &name : names(picture.symbol))
+            picture.symbol = wanted + '_' + std::to_string(n);
+        for (const std::string &name : names(picture.symbol))
             taken.insert(name);
     }
 
-    QByteArray header = "/* Made by varnello-convert: ";
-    header += table ? QByteArray::number(qsizetype(pictures.size())) + " pictures"
-                    : pictures.front().pictureName.toUtf8();
+    std::string header = "/* Made by varnello-convert: ";
+    header += table ? std::to_string(pictures.size()) + " pictures" : pictures.front().pictureName;
     header += " in 65K colours (RGB565), ";
     header += options.words ? "a uint16_t word a pixel" : "two bytes a pixel";
     header += options.order == ByteOrder::Little ? ", low byte first" : ", high byte first";
@@ -211,11 +262,11 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
     header += "#ifndef VARNELLO_ATTRIBUTES\n#define VARNELLO_ATTRIBUTES\n#endif\n\n";
     header += "#ifdef __cplusplus\nextern \"C\" {\n#endif\n\n";
     for (const CPicture &picture : pictures) {
-        const QByteArray id = picture.symbol.toUtf8();
+        const std::string &id = picture.symbol;
         if (table)
-            header += "/* " + picture.pictureName.toUtf8() + " */\n";
-        header += "#define " + id + "_WIDTH " + QByteArray::number(picture.size.width()) + "\n";
-        header += "#define " + id + "_HEIGHT " + QByteArray::number(picture.size.height()) + "\n";
+            header += "/* " + picture.pictureName + " */\n";
+        header += "#define " + id + "_WIDTH " + std::to_string(picture.size.width) + "\n";
+        header += "#define " + id + "_HEIGHT " + std::to_string(picture.size.height) + "\n";
         header += "extern " + declaration(picture, options) + ";\n\n";
     }
     if (table) {
@@ -223,19 +274,26 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
                   " {\n    const char *name;\n"
                   "    uint32_t width;\n    uint32_t height;\n    const " +
                   (options.words ? "uint16_t" : "uint8_t") + " *data;\n} " + tableType + ";\n\n";
-        header += "#define " + count + ' ' + QByteArray::number(qsizetype(pictures.size())) + "\n";
+        header += "#define " + count + ' ' + std::to_string(pictures.size()) + "\n";
         header += "extern const " + tableType + ' ' + tableName + '[' + count +
                   "] VARNELLO_ATTRIBUTES;\n\n";
     }
     header += "#ifdef __cplusplus\n}\n#endif\n\n#endif\n";
 
     CFiles files;
-    // The header by the bytes of its file's name, which need not be UTF-8.
-    files.source = options.selfContained
-                       ? header + '\n'
-                       : "/* Made by varnello-convert; see " +
-                             displayPath(options.baseName).toUtf8() + ".h. */\n#include \"" +
-                             nativePath(options.baseName) + ".h\"\n\n";
+    // The header by the bytes of its file's name, which need not be UTF-8 (as UTF-8 on Windows).
+    std::filesystem::path headerFile = options.baseName;
+    headerFile += ".h";
+#if defined(_WIN32)
+    const auto included = headerFile.u8string();
+    const std::string headerBytes(included.begin(), included.end());
+#else
+    const std::string headerBytes = headerFile.native();
+#endif
+    files.source = options.selfContained ? header + '\n'
+                                         : "/* Made by varnello-convert; see " +
+                                               displayPath(headerFile) + ". */\n#include \"" +
+                                               headerBytes + "\"\n\n";
     for (const CPicture &picture : pictures)
         files.source += declaration(picture, options) + " = {\n" +
                         elements(picture.bin, options.words) + "};\n\n";
@@ -243,7 +301,7 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
         files.source +=
             "const " + tableType + ' ' + tableName + '[' + count + "] VARNELLO_ATTRIBUTES = {\n";
         for (const CPicture &picture : pictures) {
-            const QByteArray id = picture.symbol.toUtf8();
+            const std::string &id = picture.symbol;
             files.source +=
                 "    {\"" + id + "\", " + id + "_WIDTH, " + id + "_HEIGHT, " + id + "},\n";
         }

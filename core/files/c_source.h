@@ -6,12 +6,13 @@
 
 #include "core/conversion.h"
 
-#include <QByteArray>
-#include <QSize>
-#include <QString>
+#include "core/geometry.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace core {
@@ -24,17 +25,17 @@ namespace core {
 // macros add "_WIDTH". A name that would not start with a letter, or that is a keyword, a
 // standard header's or a compiler's own name, or one of ours (the README's C source section has
 // the rule), gets "picture_" before it; no name at all gives "picture".
-QString cIdentifier(const QString &fileName);
+std::string cIdentifier(const std::filesystem::path &fileName);
 
 // Whether `name` can be used as it is: an ASCII letter, then letters, digits and single
 // underscores, and none of the names cIdentifier() avoids.
-bool isUsableCIdentifier(const QString &name);
+bool isUsableCIdentifier(std::string_view name);
 
 struct CPicture
 {
-    QString symbol;      // the array's name; made unique among the pictures of one source
-    QString pictureName; // for the comment
-    QSize size;
+    std::string symbol;      // the array's name; made unique among the pictures of one source
+    std::string pictureName; // for the comment, UTF-8
+    Size size;
     std::span<const std::uint8_t> bin; // in the byte order given below
 };
 
@@ -44,15 +45,15 @@ struct CSourceOptions
     bool words = false; // uint16_t elements, each a pixel's word as a little-endian load reads it
     // The source's file name without its extension, for the header's name, its include guard
     // and, with several pictures, the table's name.
-    QString baseName;
+    std::filesystem::path baseName;
     // No header of its own: everything in the source (for standard output or a device).
     bool selfContained = false;
 };
 
 struct CFiles
 {
-    QByteArray source; // UTF-8 with Unix line ends
-    QByteArray header; // empty when self-contained
+    std::string source; // UTF-8 with Unix line ends
+    std::string header; // empty when self-contained
 };
 
 CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options);

@@ -1,118 +1,89 @@
 #include "core/files/input_file.h"
 
-#include "core/files/native_path.h"
 #include "core/files/system_reason.h"
-#include "core/texts.h"
-
-#include <QScopeGuard>
 
 #include <algorithm>
 #include <cerrno>
 
-#if defined(Q_OS_WIN)
-#include <QFile>
-#include <QFileInfo>
-#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
+// The Windows branch is input_file_windows.cpp.
 namespace core {
 
 namespace {
 
-Error cannotRead(const QString &name, const QString &reason)
+Error cannotRead(const std::filesystem::path &path, Message reason)
 {
-    return Error{Error::Kind::CannotRead, name, reason};
+    return Error{Error::Kind::CannotRead, subjectOf(path), std::move(reason)};
 }
+
+// Closes the file however the reading ends.
+struct Descriptor
+{
+    int fd;
+    ~Descriptor() { ::close(fd); }
+};
 
 } // namespace
 
-#if defined(Q_OS_WIN)
-Expected<QByteArray> readWholeFile(const QString &path, qint64 limit, qint64 *sizeFound)
+Expected<Bytes> readWholeFile(const std::filesystem::path &path, std::int64_t limit,
+                              std::int64_t *sizeFound)
 {
-    const QFileInfo info(path);
-    if (path.isEmpty())
-        return cannotRead(path, Texts::tr("no file name was given"));
-    if (!info.exists())
-        return cannotRead(path, Texts::tr("no such file"));
-    if (info.isDir())
-        return cannotRead(path, Texts::tr("this is a folder, not a picture file"));
-    if (!info.isFile())
-        return cannotRead(path, Texts::tr("this is not a regular file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return cannotRead(path, file.errorString());
-    if (sizeFound)
-        *sizeFound = file.size();
-    if (file.size() > limit)
-        return cannotRead(path, Texts::tr("the file is too large (%1 bytes)").arg(file.size()));
-    QByteArray bytes = file.read(limit + 1);
-    if (file.error() != QFileDevice::NoError)
-        return cannotRead(path, file.errorString());
-    if (bytes.size() > limit) {
-        if (sizeFound)
-            *sizeFound = bytes.size();
-        return cannotRead(path, Texts::tr("the file is too large"));
-    }
-    if (bytes.isEmpty())
-        return cannotRead(path, Texts::tr("the file is empty"));
-    return bytes;
-}
-#else
-Expected<QByteArray> readWholeFile(const QString &path, qint64 limit, qint64 *sizeFound)
-{
-    if (path.isEmpty())
-        return cannotRead(path, Texts::tr("no file name was given"));
+    if (path.empty())
+        return cannotRead(path, {VTR("core", "no file name was given")});
     // Opened without waiting and judged by what was opened, not by a look beforehand: a pipe
     // or a device could feed the reader without end, or keep it waiting for a writer.
     int fd = -1;
     do {
-        fd = ::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return cannotRead(path, errno == ENOENT ? Texts::tr("no such file") : systemReason(errno));
-    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+        return cannotRead(path, errno == ENOENT ? Message{VTR("core", "no such file")}
+                                                : systemReason(errno));
+    const Descriptor file{fd};
     struct stat status;
     if (::fstat(fd, &status) != 0)
         return cannotRead(path, systemReason(errno));
     if (S_ISDIR(status.st_mode))
-        return cannotRead(path, Texts::tr("this is a folder, not a picture file"));
+        return cannotRead(path, {VTR("core", "this is a folder, not a picture file")});
     if (!S_ISREG(status.st_mode))
-        return cannotRead(path, Texts::tr("this is not a regular file"));
+        return cannotRead(path, {VTR("core", "this is not a regular file")});
     if (sizeFound)
         *sizeFound = status.st_size;
     if (status.st_size > limit)
-        return cannotRead(path, Texts::tr("the file is too large (%1 bytes)").arg(status.st_size));
+        return cannotRead(path, message(VTR("core", "the file is too large (%1 bytes)"),
+                                        std::int64_t(status.st_size)));
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
-    // Up to the limit, whatever the size said: the file may grow while it is read.
-    QByteArray bytes(qsizetype(status.st_size) + 1, Qt::Uninitialized);
-    qsizetype filled = 0;
+    // Up to the limit, whatever the size said: the file may grow while it is read. The bytes
+    // past what was read are never looked at: the buffer is cut to what was read.
+    Bytes bytes(std::size_t(status.st_size) + 1);
+    std::size_t filled = 0;
     for (;;) {
         if (filled == bytes.size()) {
-            if (bytes.size() > limit) {
+            if (std::int64_t(bytes.size()) > limit) {
                 if (sizeFound)
-                    *sizeFound = bytes.size();
-                return cannotRead(path, Texts::tr("the file is too large"));
+                    *sizeFound = std::int64_t(bytes.size());
+                return cannotRead(path, {VTR("core", "the file is too large")});
             }
-            bytes.resize(std::min<qsizetype>(2 * bytes.size(), limit + 1));
+            bytes.resize(std::size_t(std::min<std::int64_t>(2 * std::int64_t(bytes.size()),
+                                                            limit + 1)));
         }
-        const ssize_t got = ::read(fd, bytes.data() + filled, std::size_t(bytes.size() - filled));
+        const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return cannotRead(path, systemReason(errno));
         if (got == 0)
             break;
-        filled += got;
+        filled += std::size_t(got);
     }
     if (filled == 0)
-        return cannotRead(path, Texts::tr("the file is empty"));
-    bytes.truncate(filled);
+        return cannotRead(path, {VTR("core", "the file is empty")});
+    bytes.resize(filled);
     return bytes;
 }
-#endif
 
 } // namespace core

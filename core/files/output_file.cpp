@@ -1,40 +1,32 @@
 #include "core/files/output_file.h"
 
-#include "core/files/native_path.h"
 #include "core/files/system_reason.h"
-#include "core/texts.h"
-
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <mutex>
-#include <optional>
-
-#if defined(Q_OS_WIN)
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-#include <QStringList>
-#include <io.h>
-#else
 #include <climits>
 #include <csignal>
 #include <ctime>
+#include <mutex>
+#include <optional>
+#include <random>
+#include <string>
+
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
+
+// The Windows branch is output_file_windows.cpp.
 
 namespace core {
 
 namespace {
 
-Error cannotWrite(const QString &path, const QString &reason)
+Error cannotWrite(Message subject, Message reason)
 {
-    return Error{Error::Kind::CannotWrite, path, reason};
+    return Error{Error::Kind::CannotWrite, std::move(subject), std::move(reason)};
 }
 
 // The named temporary files at work, for a signal handler to remove: a list of any length,
@@ -64,9 +56,6 @@ void unlockNames() noexcept
 class SignalsHeldBack
 {
 public:
-#if defined(Q_OS_WIN)
-    SignalsHeldBack() = default; // the console's handler runs on a thread of its own
-#else
     SignalsHeldBack()
     {
         sigset_t interrupts;
@@ -82,7 +71,6 @@ public:
 
 private:
     sigset_t m_was;
-#endif
 };
 
 // A temporary name, listed for the signal handler from before the file is made until it has
@@ -90,10 +78,10 @@ private:
 class ListedName
 {
 public:
-    explicit ListedName(QByteArray name)
+    explicit ListedName(std::string name)
         : m_name(std::move(name))
     {
-        m_node.name = m_name.constData();
+        m_node.name = m_name.c_str();
         [[maybe_unused]] const SignalsHeldBack held;
         lockNames();
         m_node.next = g_firstName;
@@ -119,10 +107,10 @@ public:
     ListedName(const ListedName &) = delete;
     ListedName &operator=(const ListedName &) = delete;
 
-    const QByteArray &name() const { return m_name; }
+    const std::string &name() const { return m_name; }
 
 private:
-    QByteArray m_name;
+    std::string m_name;
     NameNode m_node;
 };
 
@@ -132,15 +120,9 @@ void removeTemporaryFiles() noexcept
 {
     lockNames();
     for (NameNode *node = g_firstName; node; node = node->next)
-#if defined(Q_OS_WIN)
-        _unlink(node->name);
-#else
         unlink(node->name);
-#endif
     unlockNames();
 }
-
-#if !defined(Q_OS_WIN)
 
 namespace {
 
@@ -148,7 +130,7 @@ bool g_standardOutputClosed = false;
 
 // Writes all bytes, through short writes and interruptions; 0 or the errno. A pipe whose reader
 // has gone gives EPIPE, not the signal that would end the process without a word.
-int writeAll(int fd, std::span<const std::uint8_t> bytes)
+int writeAll(int fd, ByteView bytes)
 {
     sigset_t pipeSignal, was;
     sigemptyset(&pipeSignal);
@@ -179,41 +161,41 @@ int writeAll(int fd, std::span<const std::uint8_t> bytes)
 
 struct Target
 {
-    QByteArray path; // the final target, links followed
+    std::string path; // the final target, links followed
     bool exists = false;
     struct stat status = {};
 };
 
-QByteArray folderOf(const QByteArray &path)
+std::string folderOf(const std::string &path)
 {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
 // In a folder where anyone may make links and only their owners remove them (/tmp), another
 // user's link may lead wherever they like, to a file only we may write. As the kernel's
 // protected symlinks do, such a link is followed only when it is our own or the folder owner's.
 // The kernel asks this only of an ordinary open, not of our resolving and renaming.
-QString refusedLink(const QByteArray &link, const struct stat &status)
+Message refusedLink(const std::string &link, const struct stat &status)
 {
     if (status.st_uid == ::geteuid())
         return {};
     struct stat folder;
-    if (::stat(folderOf(link).constData(), &folder) != 0)
+    if (::stat(folderOf(link).c_str(), &folder) != 0)
         return systemReason(errno);
     if ((folder.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) ||
         folder.st_uid == status.st_uid)
         return {};
-    return Texts::tr("the link belongs to another user in a shared folder (sticky, "
-                     "world-writable); it is not followed");
+    return message(VTR("core", "the link belongs to another user in a shared folder (sticky, "
+                     "world-writable); it is not followed"));
 }
 
 // Follows the links the path's last part leads through; the reason when it cannot.
-QString resolve(QByteArray path, Target &target)
+Message resolve(std::string path, Target &target)
 {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat status;
-        if (::lstat(path.constData(), &status) != 0) {
+        if (::lstat(path.c_str(), &status) != 0) {
             if (errno != ENOENT)
                 return systemReason(errno);
             target = {path, false, {}};
@@ -223,22 +205,23 @@ QString resolve(QByteArray path, Target &target)
             target = {path, true, status};
             return {};
         }
-        if (const QString refused = refusedLink(path, status); !refused.isEmpty())
+        if (Message refused = refusedLink(path, status); !refused.empty())
             return refused;
-        QByteArray link(qsizetype(status.st_size > 0 ? status.st_size : 256), '\0');
+        std::string link(std::size_t(status.st_size > 0 ? status.st_size : 256), '\0');
         for (;;) {
-            const ssize_t length =
-                ::readlink(path.constData(), link.data(), std::size_t(link.size()));
+            const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
             if (length < 0)
                 return systemReason(errno);
-            if (length < link.size()) {
-                link.truncate(length);
+            if (std::size_t(length) < link.size()) {
+                link.resize(std::size_t(length));
                 break;
             }
             link.resize(2 * link.size());
         }
-        if (!link.startsWith('/'))
-            link.prepend(path.left(path.lastIndexOf('/') + 1));
+        if (link.front() != '/') {
+            const std::size_t slash = path.rfind('/');
+            link.insert(0, slash == std::string::npos ? std::string() : path.substr(0, slash + 1));
+        }
         path = link;
     }
     return systemReason(ELOOP);
@@ -247,20 +230,24 @@ QString resolve(QByteArray path, Target &target)
 // A temporary file's name, beside the target so that it can be renamed over it, and hidden
 // (.NAME.xxxxxxxx~) so that a glob over the folder never takes it. A long NAME is cut short,
 // between characters, so that the name still fits.
-QByteArray temporaryName(const QByteArray &target)
+std::string temporaryName(const std::string &target)
 {
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray suffix =
-        '.' +
-        QByteArray::number(QRandomGenerator::global()->generate(), 16).rightJustified(8, '0') + '~';
-    QByteArray name = target.mid(slash + 1);
-    qsizetype fits = NAME_MAX - 1 - suffix.size();
+    thread_local std::mt19937 random{std::random_device{}()};
+    static const char digits[] = "0123456789abcdef";
+    std::string suffix = ".";
+    for (std::uint32_t value = random(), i = 0; i < 8; ++i, value >>= 4)
+        suffix += digits[value & 0xF];
+    suffix += '~';
+    const std::size_t slash = target.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::string name = target.substr(start);
+    std::size_t fits = NAME_MAX - 1 - suffix.size();
     if (name.size() > fits) {
         while (fits > 0 && (static_cast<unsigned char>(name[fits]) & 0xc0) == 0x80)
             --fits;
-        name.truncate(fits);
+        name.resize(fits);
     }
-    return target.left(slash + 1) + '.' + name + suffix;
+    return target.substr(0, start) + '.' + name + suffix;
 }
 
 int closeChecked(int &fd)
@@ -298,12 +285,12 @@ bool writable(const Target &target)
     // to stay as it is.
     if (::geteuid() == 0)
         return (target.status.st_mode & 0222) != 0;
-    return ::faccessat(AT_FDCWD, target.path.constData(), W_OK, AT_EACCESS) == 0;
+    return ::faccessat(AT_FDCWD, target.path.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 int syncData(int fd)
 {
-#if defined(Q_OS_LINUX)
+#if defined(__linux__)
     return ::fdatasync(fd) == 0 ? 0 : errno;
 #else
     return ::fsync(fd) == 0 ? 0 : errno;
@@ -311,21 +298,21 @@ int syncData(int fd)
 }
 
 // The folder's entry for the new file reaches the disk too, or a power cut could lose the name.
-void syncFolder(const QByteArray &folder)
+void syncFolder(const std::string &folder)
 {
-    const Descriptor dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
 }
 
 // Where the system allows, the new file has no name until it is complete, so a process killed
 // while writing leaves nothing behind; /proc gives the way to name it then.
-int openUnnamed([[maybe_unused]] const QByteArray &folder)
+int openUnnamed([[maybe_unused]] const std::string &folder)
 {
 #if defined(O_TMPFILE)
     static const bool procFd = ::access("/proc/self/fd", X_OK) == 0;
     if (procFd)
-        return ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
 #endif
     errno = EOPNOTSUPP;
     return -1;
@@ -333,21 +320,20 @@ int openUnnamed([[maybe_unused]] const QByteArray &folder)
 
 std::mutex g_namingUnnamed;
 
-int linkUnnamed(int fd, const QByteArray &name)
+int linkUnnamed(int fd, const std::string &name)
 {
-    const QByteArray self = "/proc/self/fd/" + QByteArray::number(fd);
-    return ::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(), AT_SYMLINK_FOLLOW) == 0
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
                ? 0
                : errno;
 }
 
 // A regular file, new or replaced: written whole beside the target, then put in its place.
-QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
-                     const WriteOptions &options)
+Message replaceWhole(const Target &target, ByteView bytes, const WriteOptions &options)
 {
     if (target.exists && !writable(target))
-        return Texts::tr("the file is read-only");
-    const QByteArray folder = folderOf(target.path);
+        return message(VTR("core", "the file is read-only"));
+    const std::string folder = folderOf(target.path);
 
     Descriptor file(openUnnamed(folder));
     const bool unnamed = file.get() >= 0;
@@ -368,7 +354,7 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
         for (int attempt = 0; attempt < 16 && file.get() < 0; ++attempt) {
             named.emplace(temporaryName(target.path));
             file.reset(
-                ::open(named->name().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+                ::open(named->name().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
             if (file.get() < 0) {
                 const int failure = errno;
                 named.reset();
@@ -377,7 +363,7 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
             }
         }
         if (file.get() < 0)
-            return Texts::tr("no free name for a temporary file");
+            return message(VTR("core", "no free name for a temporary file"));
     }
     // Whatever fails from here on, a named file goes again.
     struct Remover
@@ -387,7 +373,7 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
         ~Remover()
         {
             if (named && !keep)
-                ::unlink(named->name().constData());
+                ::unlink(named->name().c_str());
         }
     } remover{named};
 
@@ -432,12 +418,12 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
             }
         }
         if (!named)
-            return Texts::tr("no free name for a temporary file");
+            return message(VTR("core", "no free name for a temporary file"));
     }
     // Some file systems report a failed write only when the file is closed.
     if (const int failure = file.close())
         return systemReason(failure);
-    if (::rename(named->name().constData(), target.path.constData()) != 0)
+    if (::rename(named->name().c_str(), target.path.c_str()) != 0)
         return systemReason(errno);
     remover.keep = true;
     if (turn.owns_lock())
@@ -448,14 +434,13 @@ QString replaceWhole(const Target &target, std::span<const std::uint8_t> bytes,
 }
 
 // A device or a pipe takes the bytes as they come: it is never replaced, never truncated.
-QString writeInPlace(const Target &target, std::span<const std::uint8_t> bytes,
-                     const WriteOptions &options)
+Message writeInPlace(const Target &target, ByteView bytes, const WriteOptions &options)
 {
     const bool pipe = S_ISFIFO(target.status.st_mode);
     const int flags = O_WRONLY | O_NOCTTY | O_CLOEXEC;
     int fd = -1;
     do {
-        fd = ::open(target.path.constData(),
+        fd = ::open(target.path.c_str(),
                     pipe && !options.waitForReader ? flags | O_NONBLOCK : flags);
     } while (fd < 0 && errno == EINTR);
     Descriptor file(fd);
@@ -467,7 +452,7 @@ QString writeInPlace(const Target &target, std::span<const std::uint8_t> bytes,
     if (::fstat(fd, &opened) != 0)
         return systemReason(errno);
     if (!S_ISCHR(opened.st_mode) && !S_ISFIFO(opened.st_mode))
-        return Texts::tr("the file changed while it was opened");
+        return message(VTR("core", "the file changed while it was opened"));
     if (const int failure = writeAll(fd, bytes))
         return systemReason(failure);
     if (const int failure = file.close())
@@ -477,10 +462,10 @@ QString writeInPlace(const Target &target, std::span<const std::uint8_t> bytes,
 
 } // namespace
 
-FileKind fileKind(const QString &path)
+FileKind fileKind(const std::filesystem::path &path)
 {
     struct stat status;
-    if (path.isEmpty() || ::stat(nativePath(path).constData(), &status) != 0)
+    if (path.empty() || ::stat(path.c_str(), &status) != 0)
         return FileKind::Missing;
     if (S_ISREG(status.st_mode))
         return FileKind::Regular;
@@ -493,31 +478,31 @@ FileKind fileKind(const QString &path)
     return FileKind::Other;
 }
 
-Expected<void> writeFile(const QString &path, std::span<const std::uint8_t> bytes,
+Expected<void> writeFile(const std::filesystem::path &path, ByteView bytes,
                          const WriteOptions &options)
 {
-    if (path.isEmpty())
-        return cannotWrite(path, Texts::tr("no file name was given"));
+    if (path.empty())
+        return cannotWrite(subjectOf(path), {VTR("core", "no file name was given")});
     Target target;
-    if (const QString failure = resolve(nativePath(path), target); !failure.isEmpty())
-        return cannotWrite(path, failure);
+    if (Message failure = resolve(path.native(), target); !failure.empty())
+        return cannotWrite(subjectOf(path), std::move(failure));
     const mode_t mode = target.status.st_mode;
-    QString failure;
+    Message failure;
     if (!target.exists || S_ISREG(mode))
         failure = replaceWhole(target, bytes, options);
     else if (S_ISCHR(mode) || S_ISFIFO(mode))
         failure = writeInPlace(target, bytes, options);
     else if (S_ISDIR(mode))
-        failure = Texts::tr("this is a folder");
+        failure = {VTR("core", "this is a folder")};
     else if (S_ISBLK(mode))
-        failure = Texts::tr("this is a block device (a disk or a partition), which is never "
-                            "written");
+        failure = {VTR("core", "this is a block device (a disk or a partition), which is never "
+                               "written")};
     else if (S_ISSOCK(mode))
-        failure = Texts::tr("this is a socket, which is never written");
+        failure = {VTR("core", "this is a socket, which is never written")};
     else
-        failure = Texts::tr("this is not a file that can be written");
-    if (!failure.isEmpty())
-        return cannotWrite(path, failure);
+        failure = {VTR("core", "this is not a file that can be written")};
+    if (!failure.empty())
+        return cannotWrite(subjectOf(path), std::move(failure));
     return {};
 }
 
@@ -534,102 +519,14 @@ bool claimStandardStreams()
     return !g_standardOutputClosed;
 }
 
-Expected<void> writeStandardOutput(std::span<const std::uint8_t> bytes)
+Expected<void> writeStandardOutput(ByteView bytes)
 {
-    const QString name = Texts::tr("standard output");
+    const Message name{VTR("core", "standard output")};
     if (g_standardOutputClosed)
-        return cannotWrite(name, Texts::tr("standard output is closed"));
+        return cannotWrite(name, {VTR("core", "standard output is closed")});
     if (const int failure = writeAll(STDOUT_FILENO, bytes))
         return cannotWrite(name, systemReason(failure));
     return {};
 }
-
-#else // Windows: Qt's own atomic save, and the devices its names stand for written in place
-
-namespace {
-
-bool g_standardOutputClosed = false;
-
-bool isDeviceName(const QString &path)
-{
-    if (path.startsWith(u"\\\\.\\") || path.startsWith(u"//./"))
-        return true;
-    static const QStringList devices{"CON", "PRN", "AUX", "NUL"};
-    const QString base = QFileInfo(path).completeBaseName().toUpper();
-    return devices.contains(base) || ((base.startsWith(u"COM") || base.startsWith(u"LPT")) &&
-                                      base.size() == 4 && base.back().isDigit());
-}
-
-} // namespace
-
-FileKind fileKind(const QString &path)
-{
-    const QFileInfo info(path);
-    if (isDeviceName(path))
-        return FileKind::CharacterDevice;
-    if (!info.exists())
-        return FileKind::Missing;
-    return info.isDir() ? FileKind::Folder : info.isFile() ? FileKind::Regular : FileKind::Other;
-}
-
-Expected<void> writeFile(const QString &path, std::span<const std::uint8_t> bytes,
-                         const WriteOptions &)
-{
-    if (path.isEmpty())
-        return cannotWrite(path, Texts::tr("no file name was given"));
-    const auto size = qint64(bytes.size());
-    const auto *data = reinterpret_cast<const char *>(bytes.data());
-    switch (fileKind(path)) {
-    case FileKind::CharacterDevice: {
-        QFile device(path);
-        if (!device.open(QIODevice::WriteOnly | QIODevice::ExistingOnly) ||
-            device.write(data, size) != size || !device.flush())
-            return cannotWrite(path, device.errorString());
-        return {};
-    }
-    case FileKind::Folder:
-        return cannotWrite(path, Texts::tr("this is a folder"));
-    case FileKind::Other:
-        return cannotWrite(path, Texts::tr("this is not a file that can be written"));
-    default:
-        break;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return cannotWrite(path, file.errorString());
-    if (file.write(data, size) != size) {
-        file.flush();
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return cannotWrite(path, reason);
-    }
-    if (!file.commit())
-        return cannotWrite(path, file.errorString());
-    return {};
-}
-
-bool claimStandardStreams()
-{
-    g_standardOutputClosed = _get_osfhandle(1) == -1;
-    return !g_standardOutputClosed;
-}
-
-Expected<void> writeStandardOutput(std::span<const std::uint8_t> bytes)
-{
-    const QString name = Texts::tr("standard output");
-    if (g_standardOutputClosed)
-        return cannotWrite(name, Texts::tr("standard output is closed"));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const unsigned piece = unsigned(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        const int written = _write(1, bytes.data() + done, piece);
-        if (written <= 0)
-            return cannotWrite(name, systemReason(written < 0 ? errno : ENOSPC));
-        done += std::size_t(written);
-    }
-    return {};
-}
-
-#endif
 
 } // namespace core

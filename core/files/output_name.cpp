@@ -1,44 +1,73 @@
 #include "core/files/output_name.h"
 
-#include "core/files/native_path.h"
+#include "core/message.h"
 
-#include <QFileInfo>
-
-#include <filesystem>
+#include <algorithm>
 #include <system_error>
+#include <vector>
 
 namespace core {
 
-std::optional<QString> binPathFor(const QString &source)
+namespace {
+
+// Where each character of a name starts.
+#if defined(_WIN32)
+// UTF-16: a surrogate pair is one character.
+std::vector<std::size_t> characterStarts(const std::wstring &units)
 {
-    if (source.size() < 3)
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < units.size(); ++at) {
+        starts.push_back(at);
+        if (units[at] >= 0xD800 && units[at] <= 0xDBFF && at + 1 < units.size() &&
+            units[at + 1] >= 0xDC00 && units[at + 1] <= 0xDFFF)
+            ++at;
+    }
+    return starts;
+}
+#else
+// UTF-8: a well-formed sequence is one character, any other byte one of its own.
+std::vector<std::size_t> characterStarts(const std::string &bytes)
+{
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < bytes.size(); at += std::max<std::size_t>(1, utf8Length(bytes, at)))
+        starts.push_back(at);
+    return starts;
+}
+#endif
+
+} // namespace
+
+std::optional<std::filesystem::path> binPathFor(const std::filesystem::path &source)
+{
+    auto native = source.native();
+    const auto starts = characterStarts(native);
+    if (starts.size() < 3)
         return std::nullopt;
-    return source.left(source.size() - 3) + QStringLiteral("BIN");
+    native.resize(starts[starts.size() - 3]);
+    native.push_back('B');
+    native.push_back('I');
+    native.push_back('N');
+    return std::filesystem::path(std::move(native));
 }
 
-QString withoutExtension(const QString &fileName)
+std::filesystem::path withExtension(const std::filesystem::path &source,
+                                    std::string_view extension)
 {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    return dot > 0 ? fileName.left(dot) : fileName;
-}
-
-QString withExtension(const QString &source, QStringView extension)
-{
-    const QString name = QFileInfo(source).fileName();
-    QString path = source.left(source.size() - name.size()) + withoutExtension(name) + u'.';
-    path += extension;
+    std::filesystem::path path = source;
+    std::string dotted(1, '.');
+    dotted.append(extension);
+    path.replace_extension(std::filesystem::path(dotted));
     return path;
 }
 
-bool wouldOverwriteSource(const QString &source, const QString &output)
+bool wouldOverwriteSource(const std::filesystem::path &source, const std::filesystem::path &output)
 {
     if (source == output)
         return true;
     std::error_code error;
     // equivalent() compares device and file identity, so it sees through letter case on
     // case-insensitive volumes and through symbolic and hard links.
-    const bool same =
-        std::filesystem::equivalent(core::fsPath(source), core::fsPath(output), error);
+    const bool same = std::filesystem::equivalent(source, output, error);
     return !error && same;
 }
 
