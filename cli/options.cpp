@@ -1,19 +1,20 @@
 #include "options.h"
 #include "texts.h"
 
+#include "console.h"
 #include "core/decode/picture_limits.h"
 #include "core/files/c_source.h"
 #include "core/version.h"
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 namespace cli {
 
 namespace {
 
-const char *const kDescription = QT_TRANSLATE_NOOP(
-    "cli",
+const char *const kDescription = VTR("cli",
     "Converts BMP, JPEG, PNG and GIF pictures into 65K-colour BIN files for the display unit:\n"
     "two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first, rows from the top.\n"
     "Unless options below change them, the bytes are the same as the window program writes.\n"
@@ -23,8 +24,7 @@ const char *const kDescription = QT_TRANSLATE_NOOP(
     "file of that name is replaced whole; a picture given on the command line never is. A\n"
     "device or a pipe (-o /dev/null) is written into, never replaced.");
 
-const char *const kExamples = QT_TRANSLATE_NOOP(
-    "cli", "Exit status: 0 when every picture was converted, 1 when any failed,\n"
+const char *const kExamples = VTR("cli", "Exit status: 0 when every picture was converted, 1 when any failed,\n"
            "2 when the command line was wrong.\n"
            "\n"
            "Examples:\n"
@@ -43,6 +43,13 @@ const char *const kExamples = QT_TRANSLATE_NOOP(
            "  varnello-convert --from-bin 240x320 --byte-order be -o shown.bmp \\\n"
            "      photo.BIN\n");
 
+// An option's value: its words as UTF-8, and the path it names when it names one.
+struct Value
+{
+    std::string text;
+    std::filesystem::path path;
+};
+
 // One option: its names, the placeholder of its value (none for a switch), its help, what it
 // wants when the value is wrong, and how it sets the options. One row is one option.
 struct Row
@@ -52,7 +59,7 @@ struct Row
     const char *value;
     const char *help;
     const char *wants;
-    bool (*read)(Options &, const QString &);
+    bool (*read)(Options &, const Value &);
     // Shapes a picture, so makes no sense when BIN files are turned back into pictures.
     bool shapes = false;
 };
@@ -72,378 +79,428 @@ template<typename T> bool setOptional(std::optional<T> parsed, std::optional<T> 
 
 const Row kRows[] = {
     {'o', "output", "PATH",
-     QT_TRANSLATE_NOOP("cli", "Write into the folder PATH (one that exists), or, for one picture "
+     VTR("cli", "Write into the folder PATH (one that exists), or, for one picture "
                               "or one C source of several, into the file PATH; - is standard "
                               "output."),
-     QT_TRANSLATE_NOOP("cli", "a file or folder name"),
-     [](Options &o, const QString &v) { return o.output = v, !v.isEmpty(); }},
+     VTR("cli", "a file or folder name"),
+     [](Options &o, const Value &v) { return o.output = v.path, !v.text.empty(); }},
     {0, "preview", "FILE.bmp",
-     QT_TRANSLATE_NOOP("cli", "Also write what the display unit will show as a 24-bit BMP file "
+     VTR("cli", "Also write what the display unit will show as a 24-bit BMP file "
                               "(one picture only)."),
-     QT_TRANSLATE_NOOP("cli", "a file name"),
-     [](Options &o, const QString &v) {
-         return o.preview = v, !v.isEmpty() && v != kStandardStream;
+     VTR("cli", "a file name"),
+     [](Options &o, const Value &v) {
+         return o.preview = v.path, !v.text.empty() && v.text != "-";
      },
      true},
     {0, "max-size", "WxH",
-     QT_TRANSLATE_NOOP("cli", "Refuse pictures wider or taller than this, such as 640x480, once "
+     VTR("cli", "Refuse pictures wider or taller than this, such as 640x480, once "
                               "cut, turned and fitted. Default: no limit."),
-     QT_TRANSLATE_NOOP("cli", "WIDTHxHEIGHT, such as 640x480"),
-     [](Options &o, const QString &v) { return setOptional(core::sizeFromWord(v), o.maxSize); },
+     VTR("cli", "WIDTHxHEIGHT, such as 640x480"),
+     [](Options &o, const Value &v) { return setOptional(core::sizeFromWord(v.text), o.maxSize); },
      true},
     {'j', "jobs", "N",
-     QT_TRANSLATE_NOOP("cli", "Convert N pictures at a time (default: the number of cores)."),
-     QT_TRANSLATE_NOOP("cli", "a whole number of at least 1"),
-     [](Options &o, const QString &v) {
-         bool ok = false;
-         o.jobs = v.toInt(&ok);
-         return ok && o.jobs >= 1 &&
-                std::all_of(v.begin(), v.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+     VTR("cli", "Convert N pictures at a time (default: the number of cores)."),
+     VTR("cli", "a whole number of at least 1"),
+     [](Options &o, const Value &v) {
+         const char *end = v.text.data() + v.text.size();
+         const auto [stop, failure] = std::from_chars(v.text.data(), end, o.jobs);
+         return failure == std::errc() && stop == end && o.jobs >= 1 &&
+                std::all_of(v.text.begin(), v.text.end(), [](char c) { return c >= '0' && c <= '9'; });
      }},
     {0, "sync", nullptr,
-     QT_TRANSLATE_NOOP("cli", "Wait until each file is on the disk, so that it survives a power "
+     VTR("cli", "Wait until each file is on the disk, so that it survives a power "
                               "cut. Slower."),
      nullptr,
-     [](Options &o, const QString &) { return o.durability = core::Durability::Synced, true; }},
-    {'q', "quiet", nullptr, QT_TRANSLATE_NOOP("cli", "Show only errors: no progress, no summary."),
-     nullptr, [](Options &o, const QString &) { return o.quiet = true; }},
+     [](Options &o, const Value &) { return o.durability = core::Durability::Synced, true; }},
+    {'q', "quiet", nullptr, VTR("cli", "Show only errors: no progress, no summary."),
+     nullptr, [](Options &o, const Value &) { return o.quiet = true; }},
     {0, "json", nullptr,
-     QT_TRANSLATE_NOOP("cli", "Describe each picture and what was made of it as JSON on standard "
+     VTR("cli", "Describe each picture and what was made of it as JSON on standard "
                               "output, instead of the summary."),
-     nullptr, [](Options &o, const QString &) { return o.json = true; }},
+     nullptr, [](Options &o, const Value &) { return o.json = true; }},
     {0, "dry-run", nullptr,
-     QT_TRANSLATE_NOOP("cli", "Convert but write nothing: say what each output would be."), nullptr,
-     [](Options &o, const QString &) { return o.dryRun = true; }},
+     VTR("cli", "Convert but write nothing: say what each output would be."), nullptr,
+     [](Options &o, const Value &) { return o.dryRun = true; }},
     {0, "byte-order", "le|be",
-     QT_TRANSLATE_NOOP("cli", "The order of each pixel's two bytes: le, low byte first (the BIN "
+     VTR("cli", "The order of each pixel's two bytes: le, low byte first (the BIN "
                               "file's, the default), or be, high byte first. With --from-bin, the "
                               "order the BIN files were written in."),
-     QT_TRANSLATE_NOOP("cli", "le or be"),
-     [](Options &o, const QString &v) {
-         return set(core::byteOrderFromWord(v), o.recipe.byteOrder);
+     VTR("cli", "le or be"),
+     [](Options &o, const Value &v) {
+         return set(core::byteOrderFromWord(v.text), o.recipe.byteOrder);
      }},
     {0, "crop", "X,Y,W,H",
-     QT_TRANSLATE_NOOP("cli", "Keep only W x H pixels from X, Y of each picture (0,0 is its top "
+     VTR("cli", "Keep only W x H pixels from X, Y of each picture (0,0 is its top "
                               "left), before anything else."),
-     QT_TRANSLATE_NOOP("cli", "X,Y,WIDTH,HEIGHT, such as 0,0,320,240"),
-     [](Options &o, const QString &v) { return setOptional(core::cropFromWord(v), o.recipe.crop); },
+     VTR("cli", "X,Y,WIDTH,HEIGHT, such as 0,0,320,240"),
+     [](Options &o, const Value &v) { return setOptional(core::cropFromWord(v.text), o.recipe.crop); },
      true},
     {0, "alpha", "ignore|blend",
-     QT_TRANSLATE_NOOP("cli",
+     VTR("cli",
                        "Transparent pixels: ignore takes the colour the file stores for them "
                        "(the default), blend lays them over the --background colour."),
-     QT_TRANSLATE_NOOP("cli", "ignore or blend"),
-     [](Options &o, const QString &v) { return set(core::alphaFromWord(v), o.recipe.alpha); },
+     VTR("cli", "ignore or blend"),
+     [](Options &o, const Value &v) { return set(core::alphaFromWord(v.text), o.recipe.alpha); },
      true},
     {0, "colour-key", "RRGGBB",
-     QT_TRANSLATE_NOOP("cli", "Pixels less than half opaque become exactly this colour, for "
+     VTR("cli", "Pixels less than half opaque become exactly this colour, for "
                               "firmware that skips it when it draws."),
-     QT_TRANSLATE_NOOP("cli", "a colour as RRGGBB in hex, such as ff00ff"),
-     [](Options &o, const QString &v) {
-         return setOptional(core::colourFromWord(v), o.recipe.colourKey);
+     VTR("cli", "a colour as RRGGBB in hex, such as ff00ff"),
+     [](Options &o, const Value &v) {
+         return setOptional(core::colourFromWord(v.text), o.recipe.colourKey);
      },
      true},
     {0, "background", "RRGGBB",
-     QT_TRANSLATE_NOOP("cli", "The colour of the bands that --fit-mode contain adds and that "
+     VTR("cli", "The colour of the bands that --fit-mode contain adds and that "
                               "--alpha blend lays pictures over, in hex (default: 000000, black)."),
-     QT_TRANSLATE_NOOP("cli", "a colour as RRGGBB in hex, such as ff8000"),
-     [](Options &o, const QString &v) { return set(core::colourFromWord(v), o.recipe.background); },
+     VTR("cli", "a colour as RRGGBB in hex, such as ff8000"),
+     [](Options &o, const Value &v) { return set(core::colourFromWord(v.text), o.recipe.background); },
      true},
     {0, "rotate", "90|180|270",
-     QT_TRANSLATE_NOOP("cli", "Turn each picture clockwise by 90, 180 or 270 degrees, before "
+     VTR("cli", "Turn each picture clockwise by 90, 180 or 270 degrees, before "
                               "--fit."),
-     QT_TRANSLATE_NOOP("cli", "90, 180 or 270"),
-     [](Options &o, const QString &v) {
-         return set(core::rotationFromWord(v), o.recipe.rotation) && o.recipe.rotation != 0;
+     VTR("cli", "90, 180 or 270"),
+     [](Options &o, const Value &v) {
+         return set(core::rotationFromWord(v.text), o.recipe.rotation) && o.recipe.rotation != 0;
      },
      true},
     {0, "fit", "WxH",
-     QT_TRANSLATE_NOOP("cli", "Scale each picture to exactly this size, such as 320x240, the "
+     VTR("cli", "Scale each picture to exactly this size, such as 320x240, the "
                               "panel's. A picture of that size is left as it is."),
-     QT_TRANSLATE_NOOP("cli", "WIDTHxHEIGHT, such as 320x240"),
-     [](Options &o, const QString &v) {
-         return setOptional(core::sizeFromWord(v), o.recipe.panel);
+     VTR("cli", "WIDTHxHEIGHT, such as 320x240"),
+     [](Options &o, const Value &v) {
+         return setOptional(core::sizeFromWord(v.text), o.recipe.panel);
      },
      true},
     {0, "fit-mode", "contain|cover|stretch",
-     QT_TRANSLATE_NOOP("cli", "How --fit scales: contain (the default: the whole picture, centred "
+     VTR("cli", "How --fit scales: contain (the default: the whole picture, centred "
                               "on the background), cover (the whole panel, the overhang cut off "
                               "on both sides) or stretch (the aspect given up)."),
-     QT_TRANSLATE_NOOP("cli", "contain, cover or stretch"),
-     [](Options &o, const QString &v) { return set(core::fitModeFromWord(v), o.recipe.fitMode); },
+     VTR("cli", "contain, cover or stretch"),
+     [](Options &o, const Value &v) { return set(core::fitModeFromWord(v.text), o.recipe.fitMode); },
      true},
     {0, "dither", "none|ordered|fs",
-     QT_TRANSLATE_NOOP("cli", "Dither before the 65K-colour encoding: none (the default: each "
+     VTR("cli", "Dither before the 65K-colour encoding: none (the default: each "
                               "channel truncated, as the window does), ordered (an 8x8 Bayer "
                               "pattern) or fs (Floyd-Steinberg error diffusion)."),
-     QT_TRANSLATE_NOOP("cli", "none, ordered or fs"),
-     [](Options &o, const QString &v) { return set(core::ditherFromWord(v), o.recipe.dither); },
+     VTR("cli", "none, ordered or fs"),
+     [](Options &o, const Value &v) { return set(core::ditherFromWord(v.text), o.recipe.dither); },
      true},
     {0, "frames", nullptr,
-     QT_TRANSLATE_NOOP("cli", "Every frame of an animated GIF, each its own output, numbered "
+     VTR("cli", "Every frame of an animated GIF, each its own output, numbered "
                               "before the last dot of the name (anim-001.BIN, anim-002.BIN, ...). "
                               "Without it, the first frame."),
-     nullptr, [](Options &o, const QString &) { return o.frames = true; }, true},
+     nullptr, [](Options &o, const Value &) { return o.frames = true; }, true},
     {0, "format", "bin|c",
-     QT_TRANSLATE_NOOP("cli", "Write bin (the default), or c: C source NAME.c and its header "
+     VTR("cli", "Write bin (the default), or c: C source NAME.c and its header "
                               "NAME.h beside the picture, with the bytes in the array NAME, "
                               "NAME being the picture's name made into a C identifier."),
-     QT_TRANSLATE_NOOP("cli", "bin or c"),
-     [](Options &o, const QString &v) {
-         const bool c = v == u"c";
+     VTR("cli", "bin or c"),
+     [](Options &o, const Value &v) {
+         const bool c = v.text == "c";
          o.recipe.format = c ? core::OutputFormat::C : core::OutputFormat::Bin;
-         return c || v == u"bin";
+         return c || v.text == "bin";
      },
      true},
     {0, "name", "SYMBOL",
-     QT_TRANSLATE_NOOP("cli", "With --format c, the array's name instead of the picture's (one "
+     VTR("cli", "With --format c, the array's name instead of the picture's (one "
                               "picture)."),
-     QT_TRANSLATE_NOOP("cli",
+     VTR("cli",
                        "a C identifier that means nothing else to C or C++, such as logo_le"),
-     [](Options &o, const QString &v) { return o.symbol = v, core::isUsableCIdentifier(v); }, true},
+     [](Options &o, const Value &v) { return o.symbol = v.text, core::isUsableCIdentifier(v.text); }, true},
     {0, "c-type", "u8|u16",
-     QT_TRANSLATE_NOOP("cli", "With --format c, the array's elements: u8, the bytes (the default), "
+     VTR("cli", "With --format c, the array's elements: u8, the bytes (the default), "
                               "or u16, each pixel's 5-6-5 word as a uint16_t (byte-swapped with "
                               "--byte-order be)."),
-     QT_TRANSLATE_NOOP("cli", "u8 or u16"),
-     [](Options &o, const QString &v) {
-         o.cType = v == u"u16" ? CType::Words : CType::Bytes;
-         return v == u"u8" || v == u"u16";
+     VTR("cli", "u8 or u16"),
+     [](Options &o, const Value &v) {
+         o.cType = v.text == "u16" ? CType::Words : CType::Bytes;
+         return v.text == "u8" || v.text == "u16";
      },
      true},
     {0, "from-bin", "WxH",
-     QT_TRANSLATE_NOOP("cli", "The other way: read BIN files of WxH pixels and write what the "
+     VTR("cli", "The other way: read BIN files of WxH pixels and write what the "
                               "display unit shows of each as a 24-bit BMP file, NAME.bmp beside "
                               "the BIN file (a file already there is not replaced, unless -o "
                               "names it)."),
-     QT_TRANSLATE_NOOP("cli", "WIDTHxHEIGHT, such as 320x240"),
-     [](Options &o, const QString &v) { return setOptional(core::sizeFromWord(v), o.fromBin); }},
-    {'h', "help", nullptr, QT_TRANSLATE_NOOP("cli", "Show this help."), nullptr, nullptr},
-    {'v', "version", nullptr, QT_TRANSLATE_NOOP("cli", "Show the version."), nullptr, nullptr},
+     VTR("cli", "WIDTHxHEIGHT, such as 320x240"),
+     [](Options &o, const Value &v) { return setOptional(core::sizeFromWord(v.text), o.fromBin); }},
+    {'h', "help", nullptr, VTR("cli", "Show this help."), nullptr, nullptr},
+    {'v', "version", nullptr, VTR("cli", "Show the version."), nullptr, nullptr},
 };
 
-QString tr(const char *text)
+
+std::string tr(const char *text)
 {
-    return QCoreApplication::translate("cli", text);
+    return said(core::Message{text});
 }
 
-QString versionLine()
+std::string versionLine()
 {
-    return QStringLiteral("varnello-convert %1.%2.%3\n")
-        .arg(core::kVersionMajor)
-        .arg(core::kVersionMinor)
-        .arg(core::kVersionRevision);
+    return "varnello-convert " + std::to_string(core::kVersionMajor) + '.' +
+           std::to_string(core::kVersionMinor) + '.' + std::to_string(core::kVersionRevision) +
+           '\n';
 }
 
-QString optionName(const Row &row)
+std::string optionName(const Row &row)
 {
-    return QStringLiteral("--") + QLatin1String(row.name);
+    return std::string("--") + row.name;
+}
+
+// The columns of UTF-8 text on a terminal: from U+1100 on, where the wide scripts begin, a
+// character takes two.
+int columnsOf(std::string_view utf8)
+{
+    int columns = 0;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const std::size_t length = std::max<std::size_t>(1, core::utf8Length(utf8, at));
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
+        for (std::size_t k = 1; k < length; ++k)
+            c = c << 6 | (static_cast<unsigned char>(utf8[at + k]) & 0x3F);
+        columns += c >= 0x1100 ? 2 : 1;
+        at += length;
+    }
+    return columns;
 }
 
 // Lines of at most `width` columns after `indent` blanks, broken at blanks where there are any;
-// Japanese, which has none, anywhere. Wide characters take two columns.
-QString wrapped(const QString &text, int indent, int width)
+// Japanese, which has none, anywhere.
+std::string wrapped(std::string_view text, int indent, int width)
 {
-    QString out;
-    QString line;
+    std::string out, line;
     int columns = 0;
     const auto flush = [&] {
-        out += QString(indent, u' ') + line.trimmed() + u'\n';
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        out += std::string(std::size_t(indent), ' ') + line + '\n';
         line.clear();
         columns = 0;
     };
-    for (const QString &word : text.split(u' ', Qt::SkipEmptyParts)) {
-        int wordColumns = 0;
-        for (const QChar c : word)
-            wordColumns += c.unicode() >= 0x1100 ? 2 : 1;
-        if (columns > 0 && columns + 1 + wordColumns > width)
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t blank = std::min(text.find(' ', start), text.size());
+        const std::string_view word = text.substr(start, blank - start);
+        start = blank + 1;
+        if (word.empty())
+            continue;
+        if (columns > 0 && columns + 1 + columnsOf(word) > width)
             flush();
         if (columns > 0) {
-            line += u' ';
+            line += ' ';
             ++columns;
         }
-        for (const QChar c : word) {
-            const int w = c.unicode() >= 0x1100 ? 2 : 1;
+        for (std::size_t at = 0; at < word.size();) {
+            const std::size_t length = std::max<std::size_t>(1, core::utf8Length(word, at));
+            const int w = columnsOf(word.substr(at, length));
             if (columns + w > width)
                 flush();
-            line += c;
+            line += word.substr(at, length);
             columns += w;
+            at += length;
         }
     }
-    if (!line.isEmpty())
+    if (!line.empty())
         flush();
     return out;
 }
 
-QString helpText()
+std::string helpText()
 {
-    QString text = Texts::tr("Usage: varnello-convert [options] PICTURE...") +
-                   QStringLiteral("\n\n") + tr(kDescription) + QStringLiteral("\n\n") +
-                   Texts::tr("Options:") + u'\n';
+    std::string text = said({VTR("cli", "Usage: varnello-convert [options] PICTURE...")}) +
+                       "\n\n" + tr(kDescription) + "\n\n" + said({VTR("cli", "Options:")}) + '\n';
     for (const Row &row : kRows) {
-        text += QStringLiteral("  ");
+        text += "  ";
         if (row.shortName)
-            text += QStringLiteral("-%1, ").arg(QLatin1Char(row.shortName));
+            text += std::string("-") + row.shortName + ", ";
         text += optionName(row);
         if (row.value)
-            text += u' ' + QLatin1String(row.value);
-        text += u'\n' + wrapped(tr(row.help), 6, 72);
+            text += std::string(" ") + row.value;
+        text += '\n' + wrapped(tr(row.help), 6, 72);
     }
-    text += QStringLiteral("\n  PICTURE...\n") +
-            wrapped(Texts::tr("The pictures to convert (with --from-bin, the BIN files); - is "
-                              "standard input."),
+    text += "\n  PICTURE...\n" +
+            wrapped(said({VTR("cli", "The pictures to convert (with --from-bin, the BIN files); - "
+                                     "is standard input.")}),
                     6, 72);
-    return text + u'\n' + tr(kExamples);
+    return text + '\n' + tr(kExamples);
 }
 
-// The options' names a mistyped one is closest to, when it is close: two letters off at most.
-QString nearest(const QString &typed)
+// The option's name a mistyped one is closest to, when it is close: two letters off at most.
+std::string nearest(std::string_view typed)
 {
-    const auto distance = [](const QString &a, const QString &b) {
-        std::vector<qsizetype> previous(std::size_t(b.size()) + 1), current(previous.size());
-        for (qsizetype j = 0; j <= b.size(); ++j)
-            previous[std::size_t(j)] = j;
-        for (qsizetype i = 1; i <= a.size(); ++i) {
+    const auto distance = [](std::string_view a, std::string_view b) {
+        std::vector<std::size_t> previous(b.size() + 1), current(previous.size());
+        for (std::size_t j = 0; j <= b.size(); ++j)
+            previous[j] = j;
+        for (std::size_t i = 1; i <= a.size(); ++i) {
             current[0] = i;
-            for (qsizetype j = 1; j <= b.size(); ++j)
-                current[std::size_t(j)] =
-                    std::min({previous[std::size_t(j)] + 1, current[std::size_t(j - 1)] + 1,
-                              previous[std::size_t(j - 1)] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            for (std::size_t j = 1; j <= b.size(); ++j)
+                current[j] = std::min({previous[j] + 1, current[j - 1] + 1,
+                                       previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
             std::swap(previous, current);
         }
         return previous.back();
     };
-    QString best;
-    qsizetype bestDistance = 3;
+    std::string best;
+    std::size_t bestDistance = 3;
     for (const Row &row : kRows)
-        if (const qsizetype d = distance(typed, QLatin1String(row.name)); d < bestDistance) {
+        if (const std::size_t d = distance(typed, row.name); d < bestDistance) {
             bestDistance = d;
             best = optionName(row);
         }
     return best;
 }
 
-const Row *findRow(QStringView name, bool isShort)
+const Row *findRow(std::string_view name, bool isShort)
 {
     for (const Row &row : kRows)
-        if (isShort ? (row.shortName && name == QChar(QLatin1Char(row.shortName)))
-                    : name == QLatin1String(row.name))
+        if (isShort ? (row.shortName && name.size() == 1 && name[0] == row.shortName)
+                    : name == row.name)
             return &row;
     return nullptr;
 }
 
-Parsed usageError(const QString &text)
+Parsed usageError(std::string text)
 {
-    return {Parsed::Action::UsageError, {}, text};
+    return {Parsed::Action::UsageError, {}, std::move(text)};
 }
 
-// What the options say together, once each has been read.
-QString checkTogether(const Options &options, const QList<const Row *> &given)
+// What the options say together, once each has been read; the message, or none.
+std::optional<core::Message> checkTogether(const Options &options,
+                                           const std::vector<const Row *> &given)
 {
-    const auto isGiven = [&](const char *name) {
+    const auto isGiven = [&](std::string_view name) {
         return std::any_of(given.begin(), given.end(),
-                           [&](const Row *row) { return qstrcmp(row->name, name) == 0; });
+                           [&](const Row *row) { return name == row->name; });
     };
-    if (options.pictures.isEmpty())
-        return Texts::tr("no picture was given");
+    if (options.pictures.empty())
+        return core::Message{VTR("cli", "no picture was given")};
     if (options.fromBin) {
         for (const Row *row : given)
             if (row->shapes)
-                return Texts::tr("--from-bin cannot be combined with %1").arg(optionName(*row));
+                return core::message(VTR("cli", "--from-bin cannot be combined with %1"),
+                                     optionName(*row));
     }
     // A size that the program could not hold is refused before anything is read.
     for (const auto &[name, size] :
          {std::pair{"fit", options.recipe.panel}, std::pair{"from-bin", options.fromBin}})
         if (size)
-            if (const QString refusal = core::sizeRefusal(size->width(), size->height());
-                !refusal.isEmpty())
-                return QStringLiteral("--%1 %2: %3")
-                    .arg(QLatin1String(name), core::sizeWord(*size), refusal);
+            if (const auto refusal = core::sizeRefusal(size->width, size->height))
+                return core::Message{"--%1 %2: %3",
+                                     {name, core::sizeWord(*size), said(*refusal)}};
     // Without what they refine, these would do nothing, which is likelier a slip than meant.
     if (isGiven("fit-mode") && !options.recipe.panel)
-        return Texts::tr("%1 needs %2").arg(QStringLiteral("--fit-mode"), QStringLiteral("--fit"));
+        return core::message(VTR("cli", "%1 needs %2"), "--fit-mode", "--fit");
     for (const char *cOnly : {"name", "c-type"})
         if (isGiven(cOnly) && options.recipe.format != core::OutputFormat::C)
-            return Texts::tr("%1 needs %2")
-                .arg(QStringLiteral("--") + QLatin1String(cOnly), QStringLiteral("--format c"));
+            return core::message(VTR("cli", "%1 needs %2"), std::string("--") + cOnly,
+                                 "--format c");
     if (isGiven("name") && options.pictures.size() > 1)
-        return Texts::tr("--name names one picture, but %1 were given")
-            .arg(options.pictures.size());
-    if (options.frames && options.output == kStandardStream)
-        return Texts::tr("--frames makes several files, which standard output cannot take");
-    if (options.frames && !options.preview.isEmpty())
-        return Texts::tr("--frames cannot be combined with --preview");
-    if (options.json && options.output == kStandardStream)
-        return Texts::tr("--json and -o - would both write to standard output");
-    return {};
+        return core::message(VTR("cli", "--name names one picture, but %1 were given"),
+                             std::uint64_t(options.pictures.size()));
+    if (options.frames && isStandardStream(options.output))
+        return core::Message{
+            VTR("cli", "--frames makes several files, which standard output cannot take")};
+    if (options.frames && !options.preview.empty())
+        return core::Message{VTR("cli", "--frames cannot be combined with --preview")};
+    if (options.json && isStandardStream(options.output))
+        return core::Message{VTR("cli", "--json and -o - would both write to standard output")};
+    return std::nullopt;
+}
+
+using Native = std::filesystem::path::string_type;
+
+Native nativeOf(std::string_view ascii)
+{
+    return Native(ascii.begin(), ascii.end());
+}
+
+bool startsWith(const Native &text, std::string_view ascii)
+{
+    return text.size() >= ascii.size() && text.compare(0, ascii.size(), nativeOf(ascii)) == 0;
+}
+
+Value valueOf(Native native)
+{
+    const std::filesystem::path path(std::move(native));
+    return {console::utf8Of(path), path};
 }
 
 } // namespace
 
-Parsed parseArguments(const QStringList &arguments, int defaultJobs)
+bool isStandardStream(const std::filesystem::path &path)
+{
+    return path.native() == nativeOf("-");
+}
+
+Parsed parseArguments(const std::vector<std::filesystem::path> &arguments, int defaultJobs)
 {
     // Help and the version win over anything wrong beside them.
-    for (const QString &argument : arguments.mid(1)) {
-        if (argument == u"--")
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const Native &argument = arguments[i].native();
+        if (argument == nativeOf("--"))
             break;
-        if (argument == u"-h" || argument == u"--help")
+        if (argument == nativeOf("-h") || argument == nativeOf("--help"))
             return {Parsed::Action::ShowHelp, {}, helpText()};
-        if (argument == u"-v" || argument == u"--version")
+        if (argument == nativeOf("-v") || argument == nativeOf("--version"))
             return {Parsed::Action::ShowVersion, {}, versionLine()};
     }
 
     Options options;
     options.jobs = defaultJobs;
-    QList<const Row *> given;
+    std::vector<const Row *> given;
     bool onlyPictures = false;
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (onlyPictures || argument == kStandardStream || !argument.startsWith(u'-')) {
-            options.pictures << argument;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const Native &argument = arguments[i].native();
+        if (onlyPictures || isStandardStream(arguments[i]) || !startsWith(argument, "-")) {
+            options.pictures.push_back(arguments[i]);
             continue;
         }
-        if (argument == u"--") {
+        if (argument == nativeOf("--")) {
             onlyPictures = true;
             continue;
         }
         // --name=value, --name value, -o value, -ovalue.
-        const bool isShort = !argument.startsWith(u"--");
-        const qsizetype equals = isShort ? -1 : argument.indexOf(u'=');
-        const QString name =
-            isShort ? argument.mid(1, 1) : argument.mid(2, equals < 0 ? -1 : equals - 2);
+        const bool isShort = !startsWith(argument, "--");
+        const std::size_t equals =
+            isShort ? Native::npos : argument.find(nativeOf("=")[0]);
+        const std::string name = console::utf8Of(std::filesystem::path(
+            isShort ? argument.substr(1, 1)
+                    : argument.substr(2, equals == Native::npos ? Native::npos : equals - 2)));
         const Row *row = findRow(name, isShort);
         if (!row || !row->read) {
-            const QString typed =
-                isShort ? QStringLiteral("-") + name : QStringLiteral("--") + name;
-            const QString close = isShort ? QString() : nearest(name);
-            return usageError(
-                close.isEmpty()
-                    ? Texts::tr("there is no option %1").arg(typed)
-                    : Texts::tr("there is no option %1; did you mean %2?").arg(typed, close));
+            const std::string typed = (isShort ? "-" : "--") + name;
+            const std::string close = isShort ? std::string() : nearest(name);
+            return usageError(said(
+                close.empty()
+                    ? core::message(VTR("cli", "there is no option %1"), typed)
+                    : core::message(VTR("cli", "there is no option %1; did you mean %2?"), typed,
+                                    close)));
         }
-        QString value;
+        Value value;
         if (row->value) {
-            if (equals >= 0)
-                value = argument.mid(equals + 1);
+            if (equals != Native::npos)
+                value = valueOf(argument.substr(equals + 1));
             else if (isShort && argument.size() > 2)
-                value = argument.mid(2);
+                value = valueOf(argument.substr(2));
             else if (i + 1 < arguments.size())
-                value = arguments[++i];
+                value = valueOf(arguments[++i].native());
             else
-                return usageError(
-                    Texts::tr("%1 needs a value: %2").arg(optionName(*row), tr(row->wants)));
-        } else if (equals >= 0 || (isShort && argument.size() > 2)) {
-            return usageError(Texts::tr("%1 takes no value").arg(optionName(*row)));
+                return usageError(said(core::message(VTR("cli", "%1 needs a value: %2"),
+                                                     optionName(*row), tr(row->wants))));
+        } else if (equals != Native::npos || (isShort && argument.size() > 2)) {
+            return usageError(
+                said(core::message(VTR("cli", "%1 takes no value"), optionName(*row))));
         }
         if (!row->read(options, value))
-            return usageError(
-                Texts::tr("%1 wants %2, not \"%3\"")
-                    .arg(row->shortName == 'o' ? QStringLiteral("-o") : optionName(*row),
-                         tr(row->wants), value));
-        given << row;
+            return usageError(said(core::message(VTR("cli", "%1 wants %2, not \"%3\""),
+                                                 row->shortName == 'o' ? std::string("-o")
+                                                                       : optionName(*row),
+                                                 tr(row->wants), value.text)));
+        given.push_back(row);
     }
-    if (const QString wrong = checkTogether(options, given); !wrong.isEmpty())
-        return usageError(wrong);
+    if (const auto wrong = checkTogether(options, given))
+        return usageError(said(*wrong));
     return {Parsed::Action::Run, options, {}};
 }
 

@@ -6,17 +6,17 @@
 
 #include "options.h"
 
-#include <QHash>
-#include <QString>
-
+#include <filesystem>
+#include <map>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace cli {
 
 // anim.BIN numbered 2 is anim-002.BIN: the frame's number before the last dot of the name.
-QString numbered(const QString &path, int number);
+std::filesystem::path numbered(const std::filesystem::path &path, int number);
 
 // What the plan knows of the run's files once it is made, for the outputs that are named only
 // while the run goes: each frame's, whose number is known when it is decoded. A numbered name
@@ -27,49 +27,52 @@ public:
     // The names numbered() makes of one name: its identity cut where the number goes.
     struct Family
     {
-        QString before; // up to and with the "-"
-        QString after;  // from the last dot of the file's name on
+        std::string before; // up to and with the "-"
+        std::string after;  // from the last dot of the file's name on
 
         bool operator==(const Family &) const = default;
-        static Family of(const QString &path);
+        static Family of(const std::filesystem::path &path);
         // Whether numbered() makes the file of identity `id` for some frame.
-        bool holds(const QString &id) const;
+        bool holds(const std::string &id) const;
     };
 
     // Why the job `job`, converting `source`, must not write `path` (a picture of the run, or
     // another job's output), as the error line's reason; empty when it may.
-    QString clash(std::size_t job, const QString &source, const QString &path) const;
+    std::string clash(std::size_t job, const std::filesystem::path &source,
+                      const std::filesystem::path &path) const;
     // The same for every name numbered() makes of `path`: the reason, and the name that
     // clashes.
-    std::pair<QString, QString> clashOfNumbered(std::size_t job, const QString &path) const;
+    std::pair<std::string, std::filesystem::path> clashOfNumbered(std::size_t job,
+                                                                  const std::filesystem::path &path) const;
     // `path` (each name numbered() makes of it, when `numbered`) is the job's.
-    void claim(std::size_t job, const QString &source, const QString &path, bool numbered);
-    void addSource(const QString &picture);
+    void claim(std::size_t job, const std::filesystem::path &source,
+               const std::filesystem::path &path, bool numbered);
+    void addSource(const std::filesystem::path &picture);
 
 private:
     struct Claim
     {
         std::size_t job;
-        QString picture;
-        QString path; // as the plan spells it
+        std::filesystem::path picture;
+        std::filesystem::path path; // as the plan spells it
     };
-    QHash<QString, QString> m_sources; // identity -> the picture as given
-    QHash<QString, Claim> m_claimed;
+    std::map<std::string, std::filesystem::path> m_sources; // identity -> the picture as given
+    std::map<std::string, Claim> m_claimed;
     std::vector<std::pair<Family, Claim>> m_families;
 };
 
 struct Job
 {
-    std::size_t index = 0; // in the order the pictures were given
-    QString source;        // kStandardStream: standard input
-    QString output;        // kStandardStream: standard output
-    QString preview;       // empty: none
-    QString header; // the C source's header; empty when there is none (or it is in the source)
+    std::size_t index = 0;         // in the order the pictures were given
+    std::filesystem::path source;  // "-": standard input
+    std::filesystem::path output;  // "-": standard output
+    std::filesystem::path preview; // empty: none
+    std::filesystem::path header;  // the C source's header; empty when there is none
     // With --frames each of output, header and preview is a name that each frame's number is
     // put into (numbered()).
     bool numbered = false;
     // When not empty, the job is not run and this is its error line.
-    QString refusal;
+    std::string refusal;
     // The bytes are kept for one C source of several pictures, written once all are in.
     bool collected = false;
     // For numbered names, checked as each frame is written.
@@ -78,14 +81,19 @@ struct Job
 
 struct Plan
 {
-    std::vector<Job> jobs; // in the order the pictures were given
-    QString usageError;    // when not empty, nothing is to be run
+    std::vector<Job> jobs;  // in the order the pictures were given
+    std::string usageError; // when not empty, nothing is to be run
     // C source of several pictures into the one file -o names: the jobs convert, and the
     // source is written once all are in.
     bool oneSource = false;
-    QString oneHeader; // that source's header, when it has one
+    std::filesystem::path oneHeader; // that source's header, when it has one
 };
 
 Plan planJobs(const Options &options);
+
+// A path in one spelling for comparing: made absolute, "." and ".." resolved, letters in one
+// case (ASCII, Latin, Greek, Cyrillic and full-width Latin), as a memory card's FAT takes
+// photo.BIN and PHOTO.BIN for one file.
+std::string identity(const std::filesystem::path &path);
 
 } // namespace cli

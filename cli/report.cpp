@@ -1,11 +1,7 @@
 #include "report.h"
 #include "texts.h"
 
-#include "core/files/native_path.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include <nlohmann/json.hpp>
 
 namespace cli {
 
@@ -14,19 +10,19 @@ bool showsProgress(bool stderrIsTerminal, bool quiet, std::size_t pictures)
     return stderrIsTerminal && !quiet && pictures >= kProgressFromPictures;
 }
 
-QString progressLine(std::size_t done, std::size_t total)
+std::string progressLine(std::size_t done, std::size_t total)
 {
-    return Texts::tr("converting: %1 of %2").arg(done).arg(total);
+    return said(core::message(VTR("cli", "converting: %1 of %2"), std::uint64_t(done),
+                              std::uint64_t(total)));
 }
 
-QString summaryLine(std::size_t total, std::size_t failed)
+std::string summaryLine(std::size_t total, std::size_t failed)
 {
     if (failed == 0)
-        return Texts::tr("%1 pictures converted").arg(total);
-    return Texts::tr("%1 pictures: %2 converted, %3 failed")
-        .arg(total)
-        .arg(total - failed)
-        .arg(failed);
+        return said(core::message(VTR("cli", "%1 pictures converted"), std::uint64_t(total)));
+    return said(core::message(VTR("cli", "%1 pictures: %2 converted, %3 failed"),
+                              std::uint64_t(total), std::uint64_t(total - failed),
+                              std::uint64_t(failed)));
 }
 
 ExitStatus exitStatus(std::size_t failed)
@@ -36,113 +32,114 @@ ExitStatus exitStatus(std::size_t failed)
 
 namespace {
 
-QString shownPath(const QString &path)
+std::string shownPath(const std::filesystem::path &path)
 {
-    return path == kStandardStream ? Texts::tr("standard output") : core::displayPath(path);
+    return isStandardStream(path) ? said({VTR("cli", "standard output")})
+                                  : core::displayPath(path);
 }
 
 } // namespace
 
-QString dryRunLines(const Outcome &outcome)
+std::string dryRunLines(const Outcome &outcome)
 {
-    QString lines;
+    std::string lines;
     for (const Made &made : outcome.made)
         lines += made.kind == Made::Kind::CHeader
-                     ? Texts::tr("would write %1: the C header, %2 x %3 pixels\n")
-                           .arg(shownPath(made.path))
-                           .arg(made.size.width())
-                           .arg(made.size.height())
-                     : Texts::tr("would write %1: %2 x %3 pixels, %4 bytes of BIN data\n")
-                           .arg(shownPath(made.path))
-                           .arg(made.size.width())
-                           .arg(made.size.height())
-                           .arg(made.bytes);
+                     ? said(core::message(VTR("cli", "would write %1: the C header, %2 x %3 "
+                                                     "pixels\n"),
+                                          shownPath(made.path), made.size.width,
+                                          made.size.height))
+                     : said(core::message(VTR("cli", "would write %1: %2 x %3 pixels, %4 bytes "
+                                                     "of BIN data\n"),
+                                          shownPath(made.path), made.size.width,
+                                          made.size.height, made.bytes));
     return lines;
 }
 
 namespace {
 
-QString kindWord(Made::Kind kind)
+const char *kindWord(Made::Kind kind)
 {
     switch (kind) {
     case Made::Kind::Bin:
-        return QStringLiteral("bin");
+        return "bin";
     case Made::Kind::CSource:
-        return QStringLiteral("c");
+        return "c";
     case Made::Kind::CHeader:
-        return QStringLiteral("h");
+        return "h";
     case Made::Kind::Preview:
-        return QStringLiteral("preview");
+        return "preview";
     case Made::Kind::Bitmap:
-        return QStringLiteral("bmp");
+        return "bmp";
     }
-    return {};
+    return "";
 }
 
-QString jsonPath(const QString &path)
+std::string jsonPath(const std::filesystem::path &path)
 {
-    return path == kStandardStream ? QStringLiteral("-") : core::displayPath(path);
+    return isStandardStream(path) ? "-" : core::displayPath(path);
 }
 
-QByteArray document(QJsonObject fields, bool written)
+std::string document(nlohmann::json fields, bool written)
 {
-    fields.insert("version", kJsonVersion);
-    fields.insert("written", written);
-    return QJsonDocument(fields).toJson(QJsonDocument::Indented);
+    fields["version"] = kJsonVersion;
+    fields["written"] = written;
+    // Keys in order and four blanks an indent, as the documentation shows it; UTF-8 as it is.
+    return fields.dump(4, ' ', false, nlohmann::json::error_handler_t::replace) + '\n';
 }
 
 } // namespace
 
-QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
-                      const Options &options)
+std::string jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
+                       const Options &options)
 {
-    QJsonArray pictures;
+    nlohmann::json pictures = nlohmann::json::array();
     std::size_t failed = 0;
     for (std::size_t i = 0; i < jobs.size() && i < outcomes.size(); ++i) {
         const Outcome &outcome = outcomes[i];
-        QJsonObject picture{
+        nlohmann::json picture{
             {"input", jsonPath(jobs[i].source)},
-            {"status", outcome.error.isEmpty() ? "converted" : "failed"},
+            {"status", outcome.error.empty() ? "converted" : "failed"},
         };
-        if (outcome.error.isEmpty()) {
-            QJsonArray made;
+        if (outcome.error.empty()) {
+            nlohmann::json made = nlohmann::json::array();
             for (const Made &output : outcome.made)
-                made.append(QJsonObject{{"path", jsonPath(output.path)},
-                                        {"kind", kindWord(output.kind)},
-                                        {"width", output.size.width()},
-                                        {"height", output.size.height()},
-                                        {"bytes", qint64(output.bytes)}});
-            picture.insert("outputs", made);
-            picture.insert("width", outcome.size.width());
-            picture.insert("height", outcome.size.height());
-            picture.insert("frames", outcome.frames);
+                made.push_back({{"path", jsonPath(output.path)},
+                                {"kind", kindWord(output.kind)},
+                                {"width", output.size.width},
+                                {"height", output.size.height},
+                                {"bytes", output.bytes}});
+            picture["outputs"] = made;
+            picture["width"] = outcome.size.width;
+            picture["height"] = outcome.size.height;
+            picture["frames"] = outcome.frames;
         } else {
-            picture.insert("reason", outcome.error);
+            picture["reason"] = outcome.error;
             ++failed;
         }
-        pictures.append(picture);
+        pictures.push_back(picture);
     }
-    return document(
-        {
-            {"pictures", pictures},
-            {"converted", qint64(jobs.size() - failed)},
-            {"failed", qint64(failed)},
-        },
-        !options.dryRun);
+    return document({{"pictures", pictures},
+                     {"converted", jobs.size() - failed},
+                     {"failed", failed}},
+                    !options.dryRun);
 }
 
-QByteArray jsonUsageError(const QString &error)
+std::string jsonUsageError(const std::string &error)
 {
-    return document({{"error", error}, {"pictures", QJsonArray()}, {"converted", 0}, {"failed", 0}},
+    return document({{"error", error},
+                     {"pictures", nlohmann::json::array()},
+                     {"converted", 0},
+                     {"failed", 0}},
                     false);
 }
 
-bool asksForJson(const QStringList &arguments)
+bool asksForJson(const std::vector<std::filesystem::path> &arguments)
 {
-    for (const QString &argument : arguments.mid(1)) {
-        if (argument == u"--")
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == std::filesystem::path("--"))
             break;
-        if (argument == u"--json")
+        if (arguments[i] == std::filesystem::path("--json"))
             return true;
     }
     return false;

@@ -4,11 +4,9 @@
 #include "plan.h"
 #include "run.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-
 #include <cstddef>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 namespace cli {
@@ -26,25 +24,25 @@ inline constexpr std::size_t kProgressFromPictures = 20;
 bool showsProgress(bool stderrIsTerminal, bool quiet, std::size_t pictures);
 
 // "converting: 57 of 200", without a line end: it is redrawn in place.
-QString progressLine(std::size_t done, std::size_t total);
+std::string progressLine(std::size_t done, std::size_t total);
 
 // "200 pictures converted" or "200 pictures: 197 converted, 3 failed", for runs of several.
-QString summaryLine(std::size_t total, std::size_t failed);
+std::string summaryLine(std::size_t total, std::size_t failed);
 
 ExitStatus exitStatus(std::size_t failed);
 
 // A dry run's lines for one picture: each output it would write, with its size.
-QString dryRunLines(const Outcome &outcome);
+std::string dryRunLines(const Outcome &outcome);
 
 // The --json document: each picture, what it became or why it did not, and the counts. Its
 // "version" grows when a field changes meaning or goes; new fields keep it.
 inline constexpr int kJsonVersion = 1;
-QByteArray jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
-                      const Options &options);
+std::string jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> &outcomes,
+                       const Options &options);
 // The document for a command line that is wrong: nothing was run.
-QByteArray jsonUsageError(const QString &error);
+std::string jsonUsageError(const std::string &error);
 // Whether the arguments ask for --json, read before they are understood, so that a script
 // that asked gets its document even when the rest is wrong.
-bool asksForJson(const QStringList &arguments);
+bool asksForJson(const std::vector<std::filesystem::path> &arguments);
 
 } // namespace cli

@@ -7,11 +7,11 @@
 #include "plan.h"
 
 #include "core/conversion.h"
+#include "core/geometry.h"
 
-#include <QSize>
-#include <QString>
-
+#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace cli {
@@ -28,28 +28,28 @@ struct Made
         Bitmap,  // a BIN file turned back into a picture
     };
 
-    QString path; // kStandardStream for standard output
+    std::filesystem::path path; // "-" for standard output
     Kind kind = Kind::Bin;
-    QSize size;              // of the picture in it
+    core::Size size;         // of the picture in it
     std::uint64_t bytes = 0; // of the BIN data it holds; none in a header
 };
 
 // A picture kept for one C source of several.
 struct Collected
 {
-    QString symbol;
-    QString pictureName;
-    QSize size;
+    std::string symbol;
+    std::string pictureName;
+    core::Size size;
     core::BinBuffer bin;
 };
 
 struct Outcome
 {
-    QString error; // the error line; empty when the job succeeded
-    QString note;  // a remark for standard error (an animation's other frames)
+    std::string error; // the error line; empty when the job succeeded
+    std::string note;  // a remark for standard error (an animation's other frames)
     std::vector<Made> made;
-    QSize size;     // of the converted picture
-    int frames = 0; // converted
+    core::Size size; // of the converted picture
+    int frames = 0;  // converted
     // For one C source of several pictures: the picture's (or its frames') bytes, kept until
     // all are in.
     std::vector<Collected> collected;
@@ -68,6 +68,7 @@ std::size_t runPlan(const std::vector<Job> &jobs, const Options &options, const 
 
 // The C source and header of several pictures, once their jobs are done: the error line, or
 // an empty string. `outcomes` are the jobs' in order; failed ones add nothing to the source.
-QString writeOneSource(const Plan &plan, const Options &options, std::vector<Outcome> &outcomes);
+std::string writeOneSource(const Plan &plan, const Options &options,
+                           std::vector<Outcome> &outcomes);
 
 } // namespace cli
