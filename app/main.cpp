@@ -1,8 +1,8 @@
 // The start-up procedure of Module1: show the splash window and let the windows' events run
 // the program from there.
 #include "core/decode/picture_loader.h"
-#include "core/files/native_path.h"
-#include "core/texts.h"
+#include "platform/paths.h"
+#include "platform/paths.h"
 #include "main_window/form1.h"
 #include "platform/fonts.h"
 #include "platform/qt_services.h"
@@ -29,7 +29,7 @@ int main(int argc, char *argv[])
     // gives and Qt's own dialogs and buttons should too.
     // Their file dialogs list sizes, dates and file types in Japanese too.
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
-    core::installTranslations(japanese);
+    platform::installQtTranslations(japanese);
     QLocale::setDefault(japanese);
     // Any window without an icon of its own, Qt's dialogs too, shows the program's.
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varnello.xpm")));
@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("A picture to open."),
                                  QStringLiteral("[FILE]"));
     // The file's name exactly as given: on Unix it need not be UTF-8.
-    parser.process(core::commandLineArguments(argc, argv));
+    parser.process(platform::commandLineArguments(argc, argv));
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
         std::fputs("varnello: give one picture at most\n", stderr);

@@ -1,10 +1,10 @@
 #include "auto_run.h"
-#include "core/files/native_path.h"
 
 #include "core/files/bin_file.h"
 #include "core/files/output_name.h"
 #include "file_list.h"
 #include "platform/common_dialog.h"
+#include "platform/paths.h"
 
 #include <QDir>
 
@@ -55,7 +55,7 @@ void runAuto(AutoHost &host, AutoFields &f, const std::optional<QStringList> &gi
             // nothing of the previous one is left drawn over it.
             host.layoutAfterLoad();
             // Which picture, and why, each on a line of its own.
-            host.warn(kTooLarge + QLatin1Char('\n') + core::displayPath(source) +
+            host.warn(kTooLarge + QLatin1Char('\n') + platform::displayPath(source) +
                       QStringLiteral("\n（%1×%2画素。上限は%3×%4画素です）")
                           .arg(size.width())
                           .arg(size.height())
@@ -69,22 +69,24 @@ void runAuto(AutoHost &host, AutoFields &f, const std::optional<QStringList> &gi
         if (!host.convert())
             return;
 
-        const auto output = core::binPathFor(source);
+        const auto output = core::binPathFor(platform::toPath(source));
         if (!output || source.size() > 32767) {
-            host.warnCannotSave({core::Error::Kind::CannotWrite, source,
-                                 QStringLiteral("no output name can be formed from this path")});
+            // The window speaks Japanese whatever the system's language.
+            host.warnCannotSave({core::Error::Kind::CannotWrite,
+                                 core::subjectOf(platform::toPath(source)),
+                                 {"このパスからはBINファイルの名前を作れません"}});
             return;
         }
         f.PathLen = std::int16_t(source.size());
         // A picture whose own name ends in BIN would be replaced by its output.
-        if (core::wouldOverwriteSource(source, *output)) {
-            host.warn(kWouldReplaceSource + QLatin1Char('\n') + core::displayPath(source));
+        if (core::wouldOverwriteSource(platform::toPath(source), *output)) {
+            host.warn(kWouldReplaceSource + QLatin1Char('\n') + platform::displayPath(source));
             return;
         }
-        f.CurFile = *output;
+        f.CurFile = platform::fromPath(*output);
 
         if (const auto written =
-                core::writeBinFile(f.CurFile, host.bin(), {core::Durability::Synced, false});
+                core::writeBinFile(*output, host.bin(), {core::Durability::Synced, false});
             !written) {
             host.warnCannotSave(written.error());
             return;

@@ -1,6 +1,6 @@
 #include "drop.h"
 
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 #include "core/files/output_file.h"
 
 #include <QDir>
@@ -17,8 +17,8 @@ QString localPath(const QUrl &url)
 #if defined(Q_OS_WIN)
     return url.toLocalFile();
 #else
-    return core::pathFromNative(
-        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+    return platform::fromPath(std::filesystem::path(
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString()));
 #endif
 }
 

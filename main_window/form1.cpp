@@ -1,5 +1,5 @@
 #include "form1.h"
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 
 #include "firmware_settings.h"
 #include "layout.h"
@@ -294,10 +294,10 @@ void Form1::warn(const QString &text)
 void Form1::warnFailure(const QString &what, const core::Error &error)
 {
     // A multi-selection names several files at once; show them apart, not run together.
-    QString path = core::displayPath(error.path);
+    QString path = platform::subjectOf(error);
     path.replace(QChar(u'\0'), QStringLiteral(", "));
     QString text = what + QLatin1Char('\n') + path;
-    if (!error.reason.isEmpty())
-        text += QStringLiteral("\n(") + error.reason + QLatin1Char(')');
+    if (const QString reason = platform::reasonOf(error); !reason.isEmpty())
+        text += QStringLiteral("\n(") + reason + QLatin1Char(')');
     warn(text);
 }

@@ -158,7 +158,7 @@ private:
     // The file's bytes, from which each conversion loads the picture as its recipe wants it
     // (shrunk, with transparency), exactly as the command line does. Empty for the canvas
     // before the first picture.
-    QByteArray m_canvasBytes;
+    core::Bytes m_canvasBytes;
     QPointer<frmAbout> m_about;
     QString m_canvasSource; // the file the canvas's picture came from
     QMargins m_fittedFrame{-1, -1, -1, -1};

@@ -1,5 +1,5 @@
 // AUTO: the batch run, driven through the window's own pieces.
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 #include "form1.h"
 
 #include "batch/auto_run.h"
@@ -22,13 +22,13 @@ public:
     }
     void setCaptionFor(const QString &path) override
     {
-        m_form.setWindowTitle(m_form.BaseCaption + QLatin1Char('(') + core::displayPath(path) +
+        m_form.setWindowTitle(m_form.BaseCaption + QLatin1Char('(') + platform::displayPath(path) +
                               QLatin1Char(')'));
     }
     QSize convertedSize() const override
     {
-        return core::shapedSize({m_form.Picture1->ScaleWidth(), m_form.Picture1->ScaleHeight()},
-                                m_form.m_recipe);
+        return platform::qSizeOf(core::shapedSize(
+            {m_form.Picture1->ScaleWidth(), m_form.Picture1->ScaleHeight()}, m_form.m_recipe));
     }
     void layoutAfterLoad() override { m_form.LAYOUT(true); }
     void showStatus(Status status) override

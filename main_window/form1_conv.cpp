@@ -2,7 +2,7 @@
 // panel's settings when there are any.
 #include "form1.h"
 
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 #include "startup/module1.h"
 #include "texts.h"
 
@@ -29,11 +29,12 @@ bool Form1::convertCanvas()
         fitCanvasFrame();
         LAYOUT();
     }
-    const QSize loaded = plain ? QSize(Picture1->ScaleWidth(), Picture1->ScaleHeight())
-                               : Picture1->loadedPixels().size();
-    const QSize size = core::shapedSize(loaded, m_recipe);
+    const core::Size loaded = plain ? core::Size{Picture1->ScaleWidth(), Picture1->ScaleHeight()}
+                                    : Picture1->loadedPixels().size();
+    const core::Size size = core::shapedSize(loaded, m_recipe);
+    const core::Message subject = core::subjectOf(platform::toPath(m_canvasSource));
     ProgressBar1->setMinimum(0);
-    ProgressBar1->setMaximum(size.height());
+    ProgressBar1->setMaximum(size.height);
     ProgressBar1->setVisible(true);
     ProgressBar1->setValue(ProgressBar1->minimum());
 
@@ -43,14 +44,14 @@ bool Form1::convertCanvas()
         warn(why);
         return false;
     };
-    if (const QString refusal = core::cropRefusal(loaded, m_recipe); !refusal.isEmpty())
-        return failed(texts::kCannotConvert + QLatin1Char('\n') + refusal);
+    if (const auto refusal = core::cropRefusal(loaded, m_recipe))
+        return failed(texts::kCannotConvert + QLatin1Char('\n') + platform::said(*refusal));
     // A new buffer first: should it not be had, the previous conversion's BinBuf, ImgW and
     // ImgH stay as they are and the program carries on.
     auto bin =
-        m_allocateBin(core::binSize(std::uint64_t(size.width()), std::uint64_t(size.height())));
+        m_allocateBin(core::binSize(std::uint64_t(size.width), std::uint64_t(size.height)));
     if (!bin)
-        return failed(texts::kConversionFailed + QLatin1Char('\n') + bin.error().reason);
+        return failed(texts::kConversionFailed + QLatin1Char('\n') + platform::reasonOf(bin.error()));
 
     setStatus(texts::kConverting);
     Label1->repaint();
@@ -63,7 +64,7 @@ bool Form1::convertCanvas()
     QElapsedTimer sinceRepaint;
     sinceRepaint.start();
     const auto progress = [&](int y) {
-        if (y == size.height() - 1 || sinceRepaint.elapsed() >= 40) {
+        if (y == size.height - 1 || sinceRepaint.elapsed() >= 40) {
             ProgressBar1->setValue(y);
             sinceRepaint.restart();
         }
@@ -75,22 +76,25 @@ bool Form1::convertCanvas()
         // with its transparency), shaped and encoded apart from the canvas: in a batch run the
         // canvas keeps the picture as loaded; otherwise it shows the result, and Space the
         // shaped picture before dithering and quantising.
-        auto loaded = m_canvasBytes.isEmpty()
+        auto loaded = m_canvasBytes.empty()
                           ? core::Expected<core::PixelStore>(Picture1->loadedPixels().copy())
-                          : core::loadForRecipe(m_canvasBytes, m_canvasSource, m_recipe);
+                          : core::loadForRecipe(m_canvasBytes, subject, m_recipe);
         if (!loaded)
-            return failed(texts::kConversionFailed + QLatin1Char('\n') + loaded.error().reason);
+            return failed(texts::kConversionFailed + QLatin1Char('\n') +
+                          platform::reasonOf(loaded.error()));
         core::PixelStore work = std::move(loaded.value());
         if (work.isNull())
             return failed(texts::kConversionFailed);
-        if (const auto shaped = core::shapePicture(work, m_recipe, m_canvasSource); !shaped)
-            return failed(texts::kConversionFailed + QLatin1Char('\n') + shaped.error().reason);
+        if (const auto shaped = core::shapePicture(work, m_recipe, subject); !shaped)
+            return failed(texts::kConversionFailed + QLatin1Char('\n') +
+                          platform::reasonOf(shaped.error()));
         core::PixelStore before = preview ? work.copy() : core::PixelStore();
         before.dropAlpha();
         if (const auto encoded =
-                core::encodeShaped(work, m_recipe, bin.value(), preview, m_canvasSource, progress);
+                core::encodeShaped(work, m_recipe, bin.value(), preview, subject, progress);
             !encoded)
-            return failed(texts::kConversionFailed + QLatin1Char('\n') + encoded.error().reason);
+            return failed(texts::kConversionFailed + QLatin1Char('\n') +
+                          platform::reasonOf(encoded.error()));
         if (preview) {
             Picture1->showConverted(std::move(work), std::move(before));
             fitCanvasFrame();
@@ -99,8 +103,8 @@ bool Form1::convertCanvas()
     }
 
     BinBuf = std::move(bin.value());
-    m_module1.ImgW = size.width();
-    m_module1.ImgH = size.height();
+    m_module1.ImgW = size.width;
+    m_module1.ImgH = size.height;
     m_convertedPicture = m_canvasPicture;
     m_convertedRecipe = m_recipe;
     if (preview)

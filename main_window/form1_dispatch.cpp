@@ -1,7 +1,7 @@
 // What each menu entry and toolbar button runs.
 #include "form1.h"
 
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 #include "firmware_settings.h"
 #include "startup/frm_about.h"
 #include "texts.h"

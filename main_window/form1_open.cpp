@@ -1,5 +1,5 @@
 // OPEN and LAYOUT: loading a picture into the canvas and laying the window out around it.
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 #include "form1.h"
 
 #include "batch/auto_run.h"
@@ -31,7 +31,7 @@ void Form1::OPEN(const std::optional<QString> &given)
         warnFailure(texts::kCannotLoad, loaded.error());
         return;
     }
-    setWindowTitle(BaseCaption + QLatin1Char('(') + core::displayPath(CommonDialog1.FileName) +
+    setWindowTitle(BaseCaption + QLatin1Char('(') + platform::displayPath(CommonDialog1.FileName) +
                    QLatin1Char(')'));
     LAYOUT();
 }
@@ -40,10 +40,11 @@ core::Expected<void> Form1::loadIntoCanvas(const QString &path)
 {
     // Shown as the file stores it; a conversion loads it again from these bytes, as its
     // recipe wants it.
-    auto bytes = core::readPictureFile(path);
+    const std::filesystem::path file = platform::toPath(path);
+    auto bytes = core::readPictureFile(file);
     if (!bytes)
         return bytes.error();
-    auto picture = core::decodePicture(bytes.value(), path);
+    auto picture = core::decodePicture(bytes.value(), core::subjectOf(file));
     if (!picture)
         return picture.error();
     Picture1->setPicture(std::move(picture.value()));

@@ -1,5 +1,5 @@
 // BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
-#include "core/files/native_path.h"
+#include "platform/paths.h"
 #include "form1.h"
 
 #include "core/files/bin_file.h"
@@ -77,7 +77,7 @@ bool Form1::canvasIsStale() const
 
 bool Form1::mayWriteTo(const QString &path)
 {
-    const QString shown = QLatin1Char('\n') + core::displayPath(path);
+    const QString shown = QLatin1Char('\n') + platform::displayPath(path);
     // Refused outright: a question first would only be contradicted by the refusal.
     if (!m_canvasSource.isEmpty() && core::wouldOverwriteSource(m_canvasSource, path)) {
         warn(texts::kWouldReplaceSource + shown);

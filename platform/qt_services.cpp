@@ -1,7 +1,7 @@
 #include "qt_services.h"
 
 #include "common_dialog.h"
-#include "core/files/native_path.h"
+#include "paths.h"
 #include "core/version.h"
 #include "name_filters.h"
 
@@ -212,7 +212,7 @@ std::optional<QStringList> QtFileDialog::run(const Request &request)
         return std::nullopt;
     // Qt lists a name that is not UTF-8 with stand-ins for its bytes; find the file again.
     for (QString &path : chosen)
-        path = core::recoverLossyPath(path);
+        path = recoverLossyPath(path);
     return chosen;
 }
 

@@ -1,0 +1,218 @@
+#include "paths.h"
+
+#include "resources/texts/texts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(Q_OS_WIN)
+#include <QFileInfo>
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
+
+namespace platform {
+
+namespace {
+
+constexpr char16_t kEscapeBase = 0xDC00; // + a byte of 0x80 or more
+
+bool isContinuation(std::uint8_t byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// The length of the well-formed UTF-8 sequence at `at`, or 0 (RFC 3629: no overlong forms, no
+// surrogates, nothing past U+10FFFF).
+int sequenceLength(const std::uint8_t *d, qsizetype at, qsizetype n)
+{
+    const std::uint8_t b = d[at];
+    int length = 0;
+    std::uint8_t low = 0x80, high = 0xBF; // the range of the second byte
+    if (b < 0x80)
+        return 1;
+    if (b >= 0xC2 && b <= 0xDF)
+        length = 2;
+    else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        low = b == 0xE0 ? 0xA0 : 0x80;
+        high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        low = b == 0xF0 ? 0x90 : 0x80;
+        high = b == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + length > n || d[at + 1] < low || d[at + 1] > high)
+        return 0;
+    for (int k = 2; k < length; ++k)
+        if (!isContinuation(d[at + k]))
+            return 0;
+    return length;
+}
+
+QString fromNative(QByteArrayView bytes)
+{
+    const auto *d = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    const qsizetype n = bytes.size();
+    QString path;
+    path.reserve(n);
+    qsizetype at = 0;
+    while (at < n) {
+        const int length = sequenceLength(d, at, n);
+        if (length == 0) {
+            path += QChar(char16_t(kEscapeBase + d[at]));
+            ++at;
+            continue;
+        }
+        path += QString::fromUtf8(bytes.sliced(at, length));
+        at += length;
+    }
+    return path;
+}
+
+QByteArray toNative(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    return path.toUtf8();
+#else
+    QByteArray bytes;
+    bytes.reserve(path.size());
+    const qsizetype n = path.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = path.at(i).unicode();
+        if (c >= kEscapeBase + 0x80 && c <= kEscapeBase + 0xFF) {
+            bytes += char(c - kEscapeBase);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && path.at(i + 1).isLowSurrogate()) {
+            bytes += path.sliced(i, 2).toUtf8();
+            ++i;
+        } else {
+            bytes += QStringView(&path.data()[i], 1).toUtf8();
+        }
+    }
+    return bytes;
+#endif
+}
+
+
+
+} // namespace
+
+QStringList commandLineArguments([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
+{
+#if defined(Q_OS_WIN)
+    return QCoreApplication::arguments();
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << fromNative(argv[i]);
+    return arguments;
+#endif
+}
+
+QString displayPath(const QString &name)
+{
+    QString shown;
+    for (const QChar c : QDir::toNativeSeparators(name)) {
+        const char16_t u = c.unicode();
+        if (u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF)
+            shown +=
+                QStringLiteral("\\x%1").arg(unsigned(u - kEscapeBase), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+QString recoverLossyPath(const QString &path)
+{
+#if defined(Q_OS_WIN)
+    return path;
+#else
+    struct stat status;
+    if (!path.contains(QChar::ReplacementCharacter) ||
+        ::lstat(toNative(path).constData(), &status) == 0)
+        return path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString name = path.mid(slash + 1);
+    const QString parent = slash < 0 ? QString() : recoverLossyPath(path.left(slash));
+    const QByteArray folder =
+        slash < 0 ? QByteArray(".") : toNative(parent.isEmpty() ? QStringLiteral("/") : parent);
+    DIR *listing = ::opendir(folder.constData());
+    if (!listing)
+        return path;
+    QString found;
+    int matches = 0;
+    while (const dirent *entry = ::readdir(listing)) {
+        // Qt's own decoding, the one that made the lossy name.
+        if (QFile::decodeName(entry->d_name) == name) {
+            found = fromNative(entry->d_name);
+            ++matches;
+        }
+    }
+    ::closedir(listing);
+    if (matches != 1)
+        return path;
+    return slash < 0 ? found : parent + u'/' + found;
+#endif
+}
+
+
+std::filesystem::path toPath(const QString &name)
+{
+#if defined(Q_OS_WIN)
+    return std::filesystem::path(name.toStdWString());
+#else
+    return std::filesystem::path(toNative(name).toStdString());
+#endif
+}
+
+QString fromPath(const std::filesystem::path &path)
+{
+#if defined(Q_OS_WIN)
+    return QString::fromStdWString(path.native());
+#else
+    return fromNative(QByteArrayView(path.native().data(), qsizetype(path.native().size())));
+#endif
+}
+
+QString said(const core::Message &message)
+{
+    return QString::fromStdString(texts::worded(message, texts::Language::Japanese));
+}
+
+QString subjectOf(const core::Error &error)
+{
+    return said(error.subject);
+}
+
+QString reasonOf(const core::Error &error)
+{
+    const QString reason = said(error.reason);
+    if (error.frame == 0)
+        return reason;
+    const QString frame = said(core::message(VTR("core", "frame %1"), error.frame));
+    return reason.isEmpty() ? frame : frame + QStringLiteral(": ") + reason;
+}
+
+bool installQtTranslations(const QLocale &locale)
+{
+    // Installed for the rest of the program's life. Without Qt's translations (a separate
+    // package) its words stay English.
+    static QTranslator qts;
+    if (!qts.load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    QCoreApplication::installTranslator(&qts);
+    return true;
+}
+
+} // namespace platform
