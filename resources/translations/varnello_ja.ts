@@ -815,6 +815,10 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>フレーム%1: %2</translation>
     </message>
     <message>
+        <source>frame %1</source>
+        <translation>フレーム%1</translation>
+    </message>
+    <message>
         <source>a picture of %1 x %2 pixels does not fit</source>
         <translation>%1×%2画素の画像がメモリーに入りません</translation>
     </message>
