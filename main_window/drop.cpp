@@ -36,7 +36,7 @@ Drop classifyDrop(const QList<QUrl> &urls)
         const QString suffix = file.suffix().toLower();
         const bool picture = suffix == u"bmp" || suffix == u"jpg" || suffix == u"jpeg" ||
                              suffix == u"png" || suffix == u"gif";
-        if (core::fileKind(path) != core::FileKind::Regular || !picture)
+        if (core::fileKind(platform::toPath(path)) != core::FileKind::Regular || !picture)
             return {};
         if (folder.isEmpty())
             folder = file.absolutePath();

@@ -35,7 +35,7 @@ void Form1::BINSAVE()
     const QString path = CommonDialog1.FileName;
     if (!mayWriteTo(path))
         return;
-    if (const auto written = core::writeBinFile(path, BinBuf, kWindowWrite); !written) {
+    if (const auto written = core::writeBinFile(platform::toPath(path), BinBuf, kWindowWrite); !written) {
         warnFailure(texts::kCannotSave, written.error());
         return;
     }
@@ -57,7 +57,7 @@ void Form1::BMPSAVE()
     const QString path = CommonDialog1.FileName;
     if (!mayWriteTo(path))
         return;
-    if (const auto saved = core::saveBitmap(path, Picture1->pixels(), kWindowWrite); !saved) {
+    if (const auto saved = core::saveBitmap(platform::toPath(path), Picture1->pixels(), kWindowWrite); !saved) {
         warnFailure(texts::kCannotSave, saved.error());
         return;
     }
@@ -79,13 +79,13 @@ bool Form1::mayWriteTo(const QString &path)
 {
     const QString shown = QLatin1Char('\n') + platform::displayPath(path);
     // Refused outright: a question first would only be contradicted by the refusal.
-    if (!m_canvasSource.isEmpty() && core::wouldOverwriteSource(m_canvasSource, path)) {
+    if (!m_canvasSource.isEmpty() && core::wouldOverwriteSource(platform::toPath(m_canvasSource), platform::toPath(path))) {
         warn(texts::kWouldReplaceSource + shown);
         return false;
     }
     // Only a file is replaced: a folder is refused by the writer with its reason, and a device
     // or a pipe takes the bytes without losing anything.
-    if (core::fileKind(path) != core::FileKind::Regular)
+    if (core::fileKind(platform::toPath(path)) != core::FileKind::Regular)
         return true;
     return m_services.messageBox.ask(texts::kReplaceExisting + shown, texts::kConfirmTitle);
 }

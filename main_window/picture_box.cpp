@@ -111,7 +111,7 @@ void PictureBox::mouseMoveEvent(QMouseEvent *event)
 void PictureBox::showProbe(QPoint at, QPoint global)
 {
     const QPoint pixel = at - QPoint(kBorder, kBorder);
-    if (!QRect(QPoint(), shown().size()).contains(pixel)) {
+    if (!QRect(0, 0, shown().width(), shown().height()).contains(pixel)) {
         QToolTip::hideText();
         return;
     }

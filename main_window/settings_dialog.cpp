@@ -2,6 +2,7 @@
 
 #include "batch/auto_run.h"
 #include "core/decode/picture_limits.h"
+#include "platform/paths.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -101,14 +102,14 @@ QString panelSideProblem(const QString &width, const QString &height)
     const qint64 w = width.toLongLong(), h = height.toLongLong();
     if (w < 1 || h < 1)
         return QStringLiteral("幅と高さは1以上にしてください");
-    if (width.size() > 9 || height.size() > 9 || !core::sizeRefusal(w, h).isEmpty())
+    if (width.size() > 9 || height.size() > 9 || core::sizeRefusal(w, h))
         return QStringLiteral("大きすぎます（%1×%2画素）").arg(width, height);
     return {};
 }
 
 QString colourProblem(const QString &text)
 {
-    const auto colour = core::colourFromWord(text);
+    const auto colour = core::colourFromWord(text.toStdString());
     return colour ? QString()
                   : QStringLiteral("色は16進数6桁（RRGGBB、例: FF8000）で入力してください");
 }
@@ -253,9 +254,9 @@ QWidget *SettingsDialog::colourRow(QLineEdit *edit, QLabel *problem, const QStri
     problem->setParent(row);
     connect(edit, &QLineEdit::textChanged, this, &SettingsDialog::check);
     connect(pick, &QToolButton::clicked, this, [this, edit, title] {
-        const core::Colour current = core::colourFromWord(edit->text()).value_or(0);
+        const core::Colour current = core::colourFromWord(edit->text().toStdString()).value_or(0);
         if (const auto chosen = m_pickColour(current, title))
-            edit->setText(core::colourWord(*chosen));
+            edit->setText(QString::fromStdString(core::colourWord(*chosen)));
     });
     return row;
 }
@@ -308,21 +309,22 @@ void SettingsDialog::setRecipe(const core::Recipe &recipe)
     if (recipe.panel) {
         panel = m_panel->count() - 1;
         for (int i = 1; i + 1 < m_panel->count(); ++i)
-            if (m_panel->itemData(i).toSize() == *recipe.panel)
+            if (platform::sizeOf(m_panel->itemData(i).toSize()) == *recipe.panel)
                 panel = i;
-        m_width->setText(QString::number(recipe.panel->width()));
-        m_height->setText(QString::number(recipe.panel->height()));
+        m_width->setText(QString::number(recipe.panel->width));
+        m_height->setText(QString::number(recipe.panel->height));
     }
     m_panel->setCurrentIndex(panel);
     panelChosen(panel);
     m_fitMode->setCurrentIndex(int(recipe.fitMode));
-    m_background->setText(core::colourWord(recipe.background));
+    m_background->setText(QString::fromStdString(core::colourWord(recipe.background)));
     m_rotation->setCurrentIndex(recipe.rotation / 90);
     m_dither->setCurrentIndex(int(recipe.dither));
     m_byteOrder->setCurrentIndex(int(recipe.byteOrder));
     m_alpha->setCurrentIndex(int(recipe.alpha));
     m_keyed->setChecked(recipe.colourKey.has_value());
-    m_key->setText(core::colourWord(recipe.colourKey.value_or(core::rgb(255, 0, 255))));
+    m_key->setText(
+        QString::fromStdString(core::colourWord(recipe.colourKey.value_or(core::rgb(255, 0, 255)))));
     m_key->parentWidget()->setEnabled(m_keyed->isChecked());
     check();
 }
@@ -331,15 +333,15 @@ core::Recipe SettingsDialog::recipe() const
 {
     core::Recipe recipe;
     if (m_panel->currentIndex() > 0)
-        recipe.panel = QSize(m_width->text().toInt(), m_height->text().toInt());
+        recipe.panel = core::Size{m_width->text().toInt(), m_height->text().toInt()};
     recipe.fitMode = core::FitMode(m_fitMode->currentIndex());
-    recipe.background = core::colourFromWord(m_background->text()).value_or(0);
+    recipe.background = core::colourFromWord(m_background->text().toStdString()).value_or(0);
     recipe.rotation = 90 * m_rotation->currentIndex();
     recipe.dither = core::Dither(m_dither->currentIndex());
     recipe.byteOrder = core::ByteOrder(m_byteOrder->currentIndex());
     recipe.alpha = core::AlphaMode(m_alpha->currentIndex());
     if (m_keyed->isChecked())
-        recipe.colourKey = core::colourFromWord(m_key->text());
+        recipe.colourKey = core::colourFromWord(m_key->text().toStdString());
     return recipe;
 }
 

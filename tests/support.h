@@ -5,7 +5,8 @@
 
 #include "core/conversion.h"
 #include "core/decode/picture_loader.h"
-#include "core/files/native_path.h"
+#include "platform/paths.h"
+#include "resources/texts/texts.h"
 #include "core/quantiser.h"
 #include "platform/services.h"
 
@@ -25,6 +26,34 @@
 #include <optional>
 
 namespace testing {
+
+// A test's file name as the core takes it, and bytes as the decoders take them.
+inline std::filesystem::path fs(const QString &path)
+{
+    return platform::toPath(path);
+}
+
+inline core::ByteView view(const QByteArray &bytes)
+{
+    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+// A message, and an error's line, as the command line words them in English.
+inline QString english(const core::Message &message)
+{
+    return QString::fromStdString(texts::worded(message, texts::Language::English));
+}
+
+inline QString english(const core::Error &error)
+{
+    return QString::fromStdString(texts::described(error, texts::Language::English));
+}
+
+// A name's bytes as the system takes them (Unix).
+inline QByteArray nativeBytes(const QString &path)
+{
+    return QByteArray::fromStdString(fs(path).string());
+}
 
 // A picture in which neighbouring pixels differ in every channel, so that a pixel out of
 // place or a swapped channel shows.
@@ -110,7 +139,7 @@ inline QImage imageOf(const core::PixelStore &store)
 // The BIN the product makes of a picture file; empty when it cannot be loaded.
 inline QByteArray binOf(const QString &path)
 {
-    auto loaded = core::loadPicture(path);
+    auto loaded = core::loadPicture(fs(path));
     return loaded ? expectedBin(imageOf(loaded.value())) : QByteArray();
 }
 
@@ -124,7 +153,7 @@ struct Run
 // The built varnello-convert run in `folder` as a script runs it: with no display, in an
 // English locale unless a first argument "LANG=..." says otherwise. A last argument ">FILE"
 // sends standard output there, ">&-" closes it. Arguments may hold bytes that are not UTF-8
-// (as core::pathFromNative keeps them); those runs go through the shell, since QProcess hands
+// (as platform::fromPath() keeps them); those runs go through the shell, since QProcess hands
 // arguments over as UTF-8 and always opens standard output.
 inline Run runConvert(QStringList arguments, const QString &folder, const QByteArray &input = {})
 {
@@ -148,14 +177,14 @@ inline Run runConvert(QStringList arguments, const QString &folder, const QByteA
         process.setStandardOutputFile(arguments.takeLast().mid(1));
     const bool raw =
         closed || std::any_of(arguments.begin(), arguments.end(),
-                              [](const QString &a) { return core::nativePath(a) != a.toUtf8(); });
+                              [](const QString &a) { return nativeBytes(a) != a.toUtf8(); });
     if (raw || !limit.isEmpty()) {
         QString script = QStringLiteral("exec \"$0\"");
         if (!limit.isEmpty())
             script.prepend(QStringLiteral("ulimit -v %1 && ").arg(limit.toInt()));
         for (const QString &argument : arguments) {
             script += QStringLiteral(" \"$(printf '");
-            for (const char byte : core::nativePath(argument))
+            for (const char byte : nativeBytes(argument))
                 script += QStringLiteral("\\%1").arg(unsigned(std::uint8_t(byte)), 3, 8,
                                                      QLatin1Char('0'));
             script += QStringLiteral("')\"");

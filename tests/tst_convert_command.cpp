@@ -3,7 +3,7 @@
 // Its option reading is called directly only for what a run cannot show. The cases of whole
 // runs are in tests/data/cases/convert_command.tsv.
 #include "cli/report.h"
-#include "cli/wildcards.h"
+#include "cli/console.h"
 #include "core/files/bitmap_file.h"
 #include "core/files/input_file.h"
 #include "core/files/output_file.h"
@@ -34,17 +34,16 @@ QMap<QString, QByteArray> contents(const QString &folder)
 {
     // Not QDirIterator: it leaves out names that are not UTF-8.
     QMap<QString, QByteArray> files;
-    for (const auto &entry : std::filesystem::recursive_directory_iterator(core::fsPath(folder))) {
+    for (const auto &entry :
+         std::filesystem::recursive_directory_iterator(testing::fs(folder))) {
         if (!entry.is_regular_file())
             continue;
-#ifdef Q_OS_WIN
-        const QString path = QString::fromStdWString(entry.path().native());
-#else
-        const QString path = core::pathFromNative(entry.path().native());
-#endif
-        const auto bytes = core::readWholeFile(path, 1 << 30);
-        files.insert(core::displayPath(path.mid(folder.size() + 1)),
-                     bytes ? bytes.value() : QByteArray());
+        const QString path = platform::fromPath(entry.path());
+        const auto bytes = core::readWholeFile(entry.path(), 1 << 30);
+        files.insert(platform::displayPath(path.mid(folder.size() + 1)),
+                     bytes ? QByteArray(reinterpret_cast<const char *>(bytes.value().data()),
+                                        qsizetype(bytes.value().size()))
+                           : QByteArray());
     }
     return files;
 }
@@ -121,7 +120,7 @@ private slots:
         // QTemporaryDir does not see names that are not UTF-8, and would leave them.
         const auto removeAll = qScopeGuard([&] {
             std::error_code ignored;
-            std::filesystem::remove_all(core::fsPath(dir.path()), ignored);
+            std::filesystem::remove_all(testing::fs(dir.path()), ignored);
         });
         const QByteArray small = testing::encoded(testing::patternPicture(3, 2), "BMP");
         for (const char *name : {"a.bmp", "l.bmp", "A.bmp", "c.bmp"})
@@ -140,7 +139,7 @@ private slots:
 #ifdef Q_OS_UNIX
         // A name that is bytes, not UTF-8, as Unix allows.
         QVERIFY(core::writeFile(
-            core::pathFromNative(QFile::encodeName(dir.path()) + "/\xffo.bmp"),
+            std::filesystem::path((QFile::encodeName(dir.path()) + "/\xffo.bmp").toStdString()),
             {reinterpret_cast<const std::uint8_t *>(small.data()), std::size_t(small.size())}));
 #endif
         QVERIFY(testing::writeAll(dir.filePath("c.BIN"), testing::binOf(dir.filePath("a.bmp"))));
@@ -153,11 +152,11 @@ private slots:
         // What the window makes of a picture of the folder: its BIN, or its preview bitmap.
         const auto heldBy = [&](const QByteArray &bytes, bool bitmap) -> QString {
             for (const QString picture : {"a.bmp", "big.bmp", "写真.JPG"}) {
-                auto shown = core::loadPicture(dir.filePath(picture));
+                auto shown = core::loadPicture(testing::fs(dir.filePath(picture)));
                 const QString saved = dir.filePath("window/preview.bmp");
                 if (bitmap && (!QDir(dir.path()).mkpath("window") ||
                                !core::convertPicture(shown.value(), true) ||
-                               !core::saveBitmap(saved, shown.value())))
+                               !core::saveBitmap(testing::fs(saved), shown.value())))
                     return {};
                 if (bytes == (bitmap ? testing::readAll(saved)
                                      : testing::expectedBin(testing::imageOf(shown.value()))))
@@ -166,7 +165,7 @@ private slots:
             // Or one frame of the animation, counted from 1.
             QString frameHeld;
             std::ignore =
-                core::decodeFrames(testing::readAll(dir.filePath("anim.gif")), {}, {},
+                core::decodeFrames(testing::view(testing::readAll(dir.filePath("anim.gif"))), {}, {},
                                    [&](int index, core::PixelStore &frame) {
                                        if (testing::expectedBin(testing::imageOf(frame)) == bytes)
                                            frameHeld =
@@ -338,7 +337,12 @@ private slots:
             QVERIFY(testing::writeAll(dir.filePath(name), "x"));
         const QString was = QDir::currentPath();
         QDir::setCurrent(dir.path());
-        const QStringList got = cli::expandWildcards(pictures.split(u' '));
+        std::vector<std::filesystem::path> given;
+        for (const QString &picture : pictures.split(u' '))
+            given.push_back(testing::fs(picture));
+        QStringList got;
+        for (const auto &path : cli::console::expandWildcards(given))
+            got << platform::fromPath(path);
         QDir::setCurrent(was);
         QCOMPARE(got.join(u' '), expanded);
     }

@@ -1,7 +1,6 @@
 // The main window and its commands, driven through the menu, the toolbar and the keyboard,
 // with a scripted file dialog and real files: what the user sees (caption, labels, canvas,
 // messages) and what lands on the disk.
-#include "core/texts.h"
 #include "main_window/firmware_settings.h"
 #include "main_window/form1.h"
 #include "main_window/settings_dialog.h"
@@ -149,7 +148,7 @@ class tst_MainWindow : public QObject
     {
         const bool bitmap = written.endsWith(u"BMP");
         for (const QString &name : m_made) {
-            const auto source = core::loadPicture(path(name));
+            const auto source = core::loadPicture(testing::fs(path(name)));
             if (!source || QFileInfo(path(name)).isDir())
                 continue;
             const QImage picture = testing::imageOf(source.value());
@@ -171,7 +170,7 @@ class tst_MainWindow : public QObject
                                   .toImage()
                                   .convertToFormat(QImage::Format_RGB32);
         QString shows = QStringLiteral("blank");
-        if (auto loaded = core::loadPicture(source)) {
+        if (auto loaded = core::loadPicture(testing::fs(source))) {
             // Or cut, turned and fitted by the settings: "shaped", and its preview.
             const QImage picture = testing::imageOf(loaded.value());
             core::PixelStore shaped = std::move(loaded.value());
@@ -200,11 +199,8 @@ class tst_MainWindow : public QObject
     }
 
 private slots:
-    // As the program does: its windows speak Japanese whatever the desktop's language.
-    void initTestCase()
-    {
-        QVERIFY(core::installTranslations(QLocale(QLocale::Japanese)));
-    }
+    // As the program does: Qt's own dialogs and buttons speak Japanese too.
+    void initTestCase() { platform::installQtTranslations(QLocale(QLocale::Japanese)); }
 
     void init()
     {
@@ -292,7 +288,7 @@ private slots:
         runScript("mnucnv");
         QCOMPARE(testing::imageOf(core::pictureOfBin(
                      {reinterpret_cast<const std::uint8_t *>(bin.data()), std::size_t(bin.size())},
-                     size, order)),
+                     platform::sizeOf(size), order)),
                  testing::imageOf(form().Picture1->pixels()));
     }
 
