@@ -783,6 +783,14 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>デバイスがこの操作を受け付けません</translation>
     </message>
     <message>
+        <source>the device is not ready</source>
+        <translation>デバイスの準備ができていません</translation>
+    </message>
+    <message>
+        <source>the name is not valid on this system</source>
+        <translation>このシステムでは使えない名前です</translation>
+    </message>
+    <message>
         <source>system error %1 (%2)</source>
         <translation>システムエラー %1 (%2)</translation>
     </message>
