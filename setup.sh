@@ -14,6 +14,7 @@ packages=(
     qt6-l10n-tools              # lrelease, for the translations
     libjpeg62-turbo-dev         # the core's JPEG decoder (libjpeg-turbo's libjpeg API)
     libspng-dev libgif-dev      # the core's PNG and GIF decoders
+    nlohmann-json3-dev          # the command line's JSON report
     libturbojpeg0-dev           # the speed yardstick in bench/: decode, convert, write
     libbenchmark-dev            # the benchmarks in bench/
     fonts-ipafont-gothic        # Japanese text in the windows

@@ -1,10 +1,9 @@
 // The start-up procedure of Module1: show the splash window and let the windows' events run
 // the program from there.
 #include "core/decode/picture_loader.h"
-#include "platform/paths.h"
-#include "platform/paths.h"
 #include "main_window/form1.h"
 #include "platform/fonts.h"
+#include "platform/paths.h"
 #include "platform/qt_services.h"
 #include "startup/frm_splash.h"
 #include "startup/module1.h"

@@ -47,6 +47,7 @@ void onInterrupt(void (*cleanUp)() noexcept);
 // calls it there only; elsewhere the shell has expanded them): each argument whose last part
 // holds * or ? becomes the files it matches there, letter case ignored as Windows ignores it,
 // in name order; an argument that matches nothing stays as it was.
-std::vector<std::filesystem::path> expandWildcards(const std::vector<std::filesystem::path> &pictures);
+std::vector<std::filesystem::path>
+expandWildcards(const std::vector<std::filesystem::path> &pictures);
 
 } // namespace cli::console

@@ -14,34 +14,36 @@ namespace cli {
 
 namespace {
 
-const char *const kDescription = VTR("cli",
-    "Converts BMP, JPEG, PNG and GIF pictures into 65K-colour BIN files for the display unit:\n"
-    "two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first, rows from the top.\n"
-    "Unless options below change them, the bytes are the same as the window program writes.\n"
-    "\n"
-    "Each BIN file is written beside its picture, named as the window's batch run names it:\n"
-    "the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older\n"
-    "file of that name is replaced whole; a picture given on the command line never is. A\n"
-    "device or a pipe (-o /dev/null) is written into, never replaced.");
+const char *const kDescription =
+    VTR("cli",
+        "Converts BMP, JPEG, PNG and GIF pictures into 65K-colour BIN files for the display unit:\n"
+        "two bytes a pixel, 5-6-5 bits of red, green and blue, low byte first, rows from the top.\n"
+        "Unless options below change them, the bytes are the same as the window program writes.\n"
+        "\n"
+        "Each BIN file is written beside its picture, named as the window's batch run names it:\n"
+        "the last three characters of the name become BIN (photo.jpg gives photo.BIN). An older\n"
+        "file of that name is replaced whole; a picture given on the command line never is. A\n"
+        "device or a pipe (-o /dev/null) is written into, never replaced.");
 
-const char *const kExamples = VTR("cli", "Exit status: 0 when every picture was converted, 1 when any failed,\n"
-           "2 when the command line was wrong.\n"
-           "\n"
-           "Examples:\n"
-           "  varnello-convert photo.jpg\n"
-           "  varnello-convert -o out/ pictures/*.bmp\n"
-           "  varnello-convert --max-size 320x240 -o logo.BIN logo.bmp\n"
-           "  cat photo.jpg | varnello-convert -o - - > photo.BIN\n"
-           "\n"
-           "For firmware: logo.c and logo.h hold logo.png fitted to a 320x240\n"
-           "panel and dithered, as a C array; photo.BIN holds photo.jpg turned\n"
-           "a quarter to fill a 240x320 panel, high byte first; shown.bmp is\n"
-           "what the display unit shows of photo.BIN, read back the same way.\n"
-           "  varnello-convert --fit 320x240 --dither fs --format c logo.png\n"
-           "  varnello-convert --rotate 90 --fit 240x320 --fit-mode cover \\\n"
-           "      --byte-order be photo.jpg\n"
-           "  varnello-convert --from-bin 240x320 --byte-order be -o shown.bmp \\\n"
-           "      photo.BIN\n");
+const char *const kExamples =
+    VTR("cli", "Exit status: 0 when every picture was converted, 1 when any failed,\n"
+               "2 when the command line was wrong.\n"
+               "\n"
+               "Examples:\n"
+               "  varnello-convert photo.jpg\n"
+               "  varnello-convert -o out/ pictures/*.bmp\n"
+               "  varnello-convert --max-size 320x240 -o logo.BIN logo.bmp\n"
+               "  cat photo.jpg | varnello-convert -o - - > photo.BIN\n"
+               "\n"
+               "For firmware: logo.c and logo.h hold logo.png fitted to a 320x240\n"
+               "panel and dithered, as a C array; photo.BIN holds photo.jpg turned\n"
+               "a quarter to fill a 240x320 panel, high byte first; shown.bmp is\n"
+               "what the display unit shows of photo.BIN, read back the same way.\n"
+               "  varnello-convert --fit 320x240 --dither fs --format c logo.png\n"
+               "  varnello-convert --rotate 90 --fit 240x320 --fit-mode cover \\\n"
+               "      --byte-order be photo.jpg\n"
+               "  varnello-convert --from-bin 240x320 --byte-order be -o shown.bmp \\\n"
+               "      photo.BIN\n");
 
 // An option's value: its words as UTF-8, and the path it names when it names one.
 struct Value
@@ -80,13 +82,13 @@ template<typename T> bool setOptional(std::optional<T> parsed, std::optional<T> 
 const Row kRows[] = {
     {'o', "output", "PATH",
      VTR("cli", "Write into the folder PATH (one that exists), or, for one picture "
-                              "or one C source of several, into the file PATH; - is standard "
-                              "output."),
+                "or one C source of several, into the file PATH; - is standard "
+                "output."),
      VTR("cli", "a file or folder name"),
      [](Options &o, const Value &v) { return o.output = v.path, !v.text.empty(); }},
     {0, "preview", "FILE.bmp",
      VTR("cli", "Also write what the display unit will show as a 24-bit BMP file "
-                              "(one picture only)."),
+                "(one picture only)."),
      VTR("cli", "a file name"),
      [](Options &o, const Value &v) {
          return o.preview = v.path, !v.text.empty() && v.text != "-";
@@ -94,57 +96,57 @@ const Row kRows[] = {
      true},
     {0, "max-size", "WxH",
      VTR("cli", "Refuse pictures wider or taller than this, such as 640x480, once "
-                              "cut, turned and fitted. Default: no limit."),
+                "cut, turned and fitted. Default: no limit."),
      VTR("cli", "WIDTHxHEIGHT, such as 640x480"),
      [](Options &o, const Value &v) { return setOptional(core::sizeFromWord(v.text), o.maxSize); },
      true},
-    {'j', "jobs", "N",
-     VTR("cli", "Convert N pictures at a time (default: the number of cores)."),
+    {'j', "jobs", "N", VTR("cli", "Convert N pictures at a time (default: the number of cores)."),
      VTR("cli", "a whole number of at least 1"),
      [](Options &o, const Value &v) {
          const char *end = v.text.data() + v.text.size();
          const auto [stop, failure] = std::from_chars(v.text.data(), end, o.jobs);
          return failure == std::errc() && stop == end && o.jobs >= 1 &&
-                std::all_of(v.text.begin(), v.text.end(), [](char c) { return c >= '0' && c <= '9'; });
+                std::all_of(v.text.begin(), v.text.end(),
+                            [](char c) { return c >= '0' && c <= '9'; });
      }},
     {0, "sync", nullptr,
      VTR("cli", "Wait until each file is on the disk, so that it survives a power "
-                              "cut. Slower."),
+                "cut. Slower."),
      nullptr,
      [](Options &o, const Value &) { return o.durability = core::Durability::Synced, true; }},
-    {'q', "quiet", nullptr, VTR("cli", "Show only errors: no progress, no summary."),
-     nullptr, [](Options &o, const Value &) { return o.quiet = true; }},
+    {'q', "quiet", nullptr, VTR("cli", "Show only errors: no progress, no summary."), nullptr,
+     [](Options &o, const Value &) { return o.quiet = true; }},
     {0, "json", nullptr,
      VTR("cli", "Describe each picture and what was made of it as JSON on standard "
-                              "output, instead of the summary."),
+                "output, instead of the summary."),
      nullptr, [](Options &o, const Value &) { return o.json = true; }},
-    {0, "dry-run", nullptr,
-     VTR("cli", "Convert but write nothing: say what each output would be."), nullptr,
-     [](Options &o, const Value &) { return o.dryRun = true; }},
+    {0, "dry-run", nullptr, VTR("cli", "Convert but write nothing: say what each output would be."),
+     nullptr, [](Options &o, const Value &) { return o.dryRun = true; }},
     {0, "byte-order", "le|be",
      VTR("cli", "The order of each pixel's two bytes: le, low byte first (the BIN "
-                              "file's, the default), or be, high byte first. With --from-bin, the "
-                              "order the BIN files were written in."),
+                "file's, the default), or be, high byte first. With --from-bin, the "
+                "order the BIN files were written in."),
      VTR("cli", "le or be"),
      [](Options &o, const Value &v) {
          return set(core::byteOrderFromWord(v.text), o.recipe.byteOrder);
      }},
     {0, "crop", "X,Y,W,H",
      VTR("cli", "Keep only W x H pixels from X, Y of each picture (0,0 is its top "
-                              "left), before anything else."),
+                "left), before anything else."),
      VTR("cli", "X,Y,WIDTH,HEIGHT, such as 0,0,320,240"),
-     [](Options &o, const Value &v) { return setOptional(core::cropFromWord(v.text), o.recipe.crop); },
+     [](Options &o, const Value &v) {
+         return setOptional(core::cropFromWord(v.text), o.recipe.crop);
+     },
      true},
     {0, "alpha", "ignore|blend",
-     VTR("cli",
-                       "Transparent pixels: ignore takes the colour the file stores for them "
-                       "(the default), blend lays them over the --background colour."),
+     VTR("cli", "Transparent pixels: ignore takes the colour the file stores for them "
+                "(the default), blend lays them over the --background colour."),
      VTR("cli", "ignore or blend"),
      [](Options &o, const Value &v) { return set(core::alphaFromWord(v.text), o.recipe.alpha); },
      true},
     {0, "colour-key", "RRGGBB",
      VTR("cli", "Pixels less than half opaque become exactly this colour, for "
-                              "firmware that skips it when it draws."),
+                "firmware that skips it when it draws."),
      VTR("cli", "a colour as RRGGBB in hex, such as ff00ff"),
      [](Options &o, const Value &v) {
          return setOptional(core::colourFromWord(v.text), o.recipe.colourKey);
@@ -152,13 +154,15 @@ const Row kRows[] = {
      true},
     {0, "background", "RRGGBB",
      VTR("cli", "The colour of the bands that --fit-mode contain adds and that "
-                              "--alpha blend lays pictures over, in hex (default: 000000, black)."),
+                "--alpha blend lays pictures over, in hex (default: 000000, black)."),
      VTR("cli", "a colour as RRGGBB in hex, such as ff8000"),
-     [](Options &o, const Value &v) { return set(core::colourFromWord(v.text), o.recipe.background); },
+     [](Options &o, const Value &v) {
+         return set(core::colourFromWord(v.text), o.recipe.background);
+     },
      true},
     {0, "rotate", "90|180|270",
      VTR("cli", "Turn each picture clockwise by 90, 180 or 270 degrees, before "
-                              "--fit."),
+                "--fit."),
      VTR("cli", "90, 180 or 270"),
      [](Options &o, const Value &v) {
          return set(core::rotationFromWord(v.text), o.recipe.rotation) && o.recipe.rotation != 0;
@@ -166,7 +170,7 @@ const Row kRows[] = {
      true},
     {0, "fit", "WxH",
      VTR("cli", "Scale each picture to exactly this size, such as 320x240, the "
-                              "panel's. A picture of that size is left as it is."),
+                "panel's. A picture of that size is left as it is."),
      VTR("cli", "WIDTHxHEIGHT, such as 320x240"),
      [](Options &o, const Value &v) {
          return setOptional(core::sizeFromWord(v.text), o.recipe.panel);
@@ -174,27 +178,29 @@ const Row kRows[] = {
      true},
     {0, "fit-mode", "contain|cover|stretch",
      VTR("cli", "How --fit scales: contain (the default: the whole picture, centred "
-                              "on the background), cover (the whole panel, the overhang cut off "
-                              "on both sides) or stretch (the aspect given up)."),
+                "on the background), cover (the whole panel, the overhang cut off "
+                "on both sides) or stretch (the aspect given up)."),
      VTR("cli", "contain, cover or stretch"),
-     [](Options &o, const Value &v) { return set(core::fitModeFromWord(v.text), o.recipe.fitMode); },
+     [](Options &o, const Value &v) {
+         return set(core::fitModeFromWord(v.text), o.recipe.fitMode);
+     },
      true},
     {0, "dither", "none|ordered|fs",
      VTR("cli", "Dither before the 65K-colour encoding: none (the default: each "
-                              "channel truncated, as the window does), ordered (an 8x8 Bayer "
-                              "pattern) or fs (Floyd-Steinberg error diffusion)."),
+                "channel truncated, as the window does), ordered (an 8x8 Bayer "
+                "pattern) or fs (Floyd-Steinberg error diffusion)."),
      VTR("cli", "none, ordered or fs"),
      [](Options &o, const Value &v) { return set(core::ditherFromWord(v.text), o.recipe.dither); },
      true},
     {0, "frames", nullptr,
      VTR("cli", "Every frame of an animated GIF, each its own output, numbered "
-                              "before the last dot of the name (anim-001.BIN, anim-002.BIN, ...). "
-                              "Without it, the first frame."),
+                "before the last dot of the name (anim-001.BIN, anim-002.BIN, ...). "
+                "Without it, the first frame."),
      nullptr, [](Options &o, const Value &) { return o.frames = true; }, true},
     {0, "format", "bin|c",
      VTR("cli", "Write bin (the default), or c: C source NAME.c and its header "
-                              "NAME.h beside the picture, with the bytes in the array NAME, "
-                              "NAME being the picture's name made into a C identifier."),
+                "NAME.h beside the picture, with the bytes in the array NAME, "
+                "NAME being the picture's name made into a C identifier."),
      VTR("cli", "bin or c"),
      [](Options &o, const Value &v) {
          const bool c = v.text == "c";
@@ -204,14 +210,16 @@ const Row kRows[] = {
      true},
     {0, "name", "SYMBOL",
      VTR("cli", "With --format c, the array's name instead of the picture's (one "
-                              "picture)."),
-     VTR("cli",
-                       "a C identifier that means nothing else to C or C++, such as logo_le"),
-     [](Options &o, const Value &v) { return o.symbol = v.text, core::isUsableCIdentifier(v.text); }, true},
+                "picture)."),
+     VTR("cli", "a C identifier that means nothing else to C or C++, such as logo_le"),
+     [](Options &o, const Value &v) {
+         return o.symbol = v.text, core::isUsableCIdentifier(v.text);
+     },
+     true},
     {0, "c-type", "u8|u16",
      VTR("cli", "With --format c, the array's elements: u8, the bytes (the default), "
-                              "or u16, each pixel's 5-6-5 word as a uint16_t (byte-swapped with "
-                              "--byte-order be)."),
+                "or u16, each pixel's 5-6-5 word as a uint16_t (byte-swapped with "
+                "--byte-order be)."),
      VTR("cli", "u8 or u16"),
      [](Options &o, const Value &v) {
          o.cType = v.text == "u16" ? CType::Words : CType::Bytes;
@@ -220,15 +228,14 @@ const Row kRows[] = {
      true},
     {0, "from-bin", "WxH",
      VTR("cli", "The other way: read BIN files of WxH pixels and write what the "
-                              "display unit shows of each as a 24-bit BMP file, NAME.bmp beside "
-                              "the BIN file (a file already there is not replaced, unless -o "
-                              "names it)."),
+                "display unit shows of each as a 24-bit BMP file, NAME.bmp beside "
+                "the BIN file (a file already there is not replaced, unless -o "
+                "names it)."),
      VTR("cli", "WIDTHxHEIGHT, such as 320x240"),
      [](Options &o, const Value &v) { return setOptional(core::sizeFromWord(v.text), o.fromBin); }},
     {'h', "help", nullptr, VTR("cli", "Show this help."), nullptr, nullptr},
     {'v', "version", nullptr, VTR("cli", "Show the version."), nullptr, nullptr},
 };
-
 
 std::string tr(const char *text)
 {
@@ -307,8 +314,8 @@ std::string wrapped(std::string_view text, int indent, int width)
 
 std::string helpText()
 {
-    std::string text = said({VTR("cli", "Usage: varnello-convert [options] PICTURE...")}) +
-                       "\n\n" + tr(kDescription) + "\n\n" + said({VTR("cli", "Options:")}) + '\n';
+    std::string text = said({VTR("cli", "Usage: varnello-convert [options] PICTURE...")}) + "\n\n" +
+                       tr(kDescription) + "\n\n" + said({VTR("cli", "Options:")}) + '\n';
     for (const Row &row : kRows) {
         text += "  ";
         if (row.shortName)
@@ -386,8 +393,7 @@ std::optional<core::Message> checkTogether(const Options &options,
          {std::pair{"fit", options.recipe.panel}, std::pair{"from-bin", options.fromBin}})
         if (size)
             if (const auto refusal = core::sizeRefusal(size->width, size->height))
-                return core::Message{"--%1 %2: %3",
-                                     {name, core::sizeWord(*size), said(*refusal)}};
+                return core::Message{"--%1 %2: %3", {name, core::sizeWord(*size), said(*refusal)}};
     // Without what they refine, these would do nothing, which is likelier a slip than meant.
     if (isGiven("fit-mode") && !options.recipe.panel)
         return core::message(VTR("cli", "%1 needs %2"), "--fit-mode", "--fit");
@@ -462,8 +468,7 @@ Parsed parseArguments(const std::vector<std::filesystem::path> &arguments, int d
         }
         // --name=value, --name value, -o value, -ovalue.
         const bool isShort = !startsWith(argument, "--");
-        const std::size_t equals =
-            isShort ? Native::npos : argument.find(nativeOf("=")[0]);
+        const std::size_t equals = isShort ? Native::npos : argument.find(nativeOf("=")[0]);
         const std::string name = console::utf8Of(std::filesystem::path(
             isShort ? argument.substr(1, 1)
                     : argument.substr(2, equals == Native::npos ? Native::npos : equals - 2)));
@@ -472,10 +477,9 @@ Parsed parseArguments(const std::vector<std::filesystem::path> &arguments, int d
             const std::string typed = (isShort ? "-" : "--") + name;
             const std::string close = isShort ? std::string() : nearest(name);
             return usageError(said(
-                close.empty()
-                    ? core::message(VTR("cli", "there is no option %1"), typed)
-                    : core::message(VTR("cli", "there is no option %1; did you mean %2?"), typed,
-                                    close)));
+                close.empty() ? core::message(VTR("cli", "there is no option %1"), typed)
+                              : core::message(VTR("cli", "there is no option %1; did you mean %2?"),
+                                              typed, close)));
         }
         Value value;
         if (row->value) {
@@ -493,10 +497,10 @@ Parsed parseArguments(const std::vector<std::filesystem::path> &arguments, int d
                 said(core::message(VTR("cli", "%1 takes no value"), optionName(*row))));
         }
         if (!row->read(options, value))
-            return usageError(said(core::message(VTR("cli", "%1 wants %2, not \"%3\""),
-                                                 row->shortName == 'o' ? std::string("-o")
-                                                                       : optionName(*row),
-                                                 tr(row->wants), value.text)));
+            return usageError(
+                said(core::message(VTR("cli", "%1 wants %2, not \"%3\""),
+                                   row->shortName == 'o' ? std::string("-o") : optionName(*row),
+                                   tr(row->wants), value.text)));
         given.push_back(row);
     }
     if (const auto wrong = checkTogether(options, given))

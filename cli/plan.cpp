@@ -67,9 +67,9 @@ std::vector<std::string> identities(const std::filesystem::path &path)
 bool endsWithSeparator(const std::filesystem::path &path)
 {
     const auto &native = path.native();
-    return !native.empty() && (native.back() == '/' || (std::filesystem::path::preferred_separator ==
-                                                            '\\' &&
-                                                        native.back() == '\\'));
+    return !native.empty() &&
+           (native.back() == '/' ||
+            (std::filesystem::path::preferred_separator == '\\' && native.back() == '\\'));
 }
 
 std::string refusal(const std::filesystem::path &source, const std::filesystem::path &output,
@@ -202,11 +202,12 @@ std::string Claims::clash(std::size_t job, const std::filesystem::path &source,
             return said({VTR("cli", "it is also given as a picture to convert")});
         if (const auto earlier = m_claimed.find(id);
             earlier != m_claimed.end() && earlier->second.job != job)
-            return said(core::message(VTR("cli", "%1 is converted into it too"),
-                                      earlier->second.picture));
+            return said(
+                core::message(VTR("cli", "%1 is converted into it too"), earlier->second.picture));
         for (const auto &[family, claim] : m_families)
             if (claim.job != job && family.holds(id))
-                return said(core::message(VTR("cli", "%1 is converted into it too"), claim.picture));
+                return said(
+                    core::message(VTR("cli", "%1 is converted into it too"), claim.picture));
     }
     return {};
 }
@@ -259,7 +260,8 @@ Plan planJobs(const Options &options)
                                                         "folder that exists"),
                                              options.output, std::uint64_t(count))));
     if (!single && std::any_of(options.pictures.begin(), options.pictures.end(), isStandardStream))
-        return usageError(said({VTR("cli", "a picture from standard input needs -o FILE or -o -")}));
+        return usageError(
+            said({VTR("cli", "a picture from standard input needs -o FILE or -o -")}));
 
     auto claims = std::make_shared<Claims>();
     for (const std::filesystem::path &picture : options.pictures)

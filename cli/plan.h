@@ -42,8 +42,8 @@ public:
                       const std::filesystem::path &path) const;
     // The same for every name numbered() makes of `path`: the reason, and the name that
     // clashes.
-    std::pair<std::string, std::filesystem::path> clashOfNumbered(std::size_t job,
-                                                                  const std::filesystem::path &path) const;
+    std::pair<std::string, std::filesystem::path>
+    clashOfNumbered(std::size_t job, const std::filesystem::path &path) const;
     // `path` (each name numbered() makes of it, when `numbered`) is the job's.
     void claim(std::size_t job, const std::filesystem::path &source,
                const std::filesystem::path &path, bool numbered);

@@ -34,8 +34,7 @@ namespace {
 
 std::string shownPath(const std::filesystem::path &path)
 {
-    return isStandardStream(path) ? said({VTR("cli", "standard output")})
-                                  : core::displayPath(path);
+    return isStandardStream(path) ? said({VTR("cli", "standard output")}) : core::displayPath(path);
 }
 
 } // namespace
@@ -47,12 +46,11 @@ std::string dryRunLines(const Outcome &outcome)
         lines += made.kind == Made::Kind::CHeader
                      ? said(core::message(VTR("cli", "would write %1: the C header, %2 x %3 "
                                                      "pixels\n"),
-                                          shownPath(made.path), made.size.width,
-                                          made.size.height))
+                                          shownPath(made.path), made.size.width, made.size.height))
                      : said(core::message(VTR("cli", "would write %1: %2 x %3 pixels, %4 bytes "
                                                      "of BIN data\n"),
-                                          shownPath(made.path), made.size.width,
-                                          made.size.height, made.bytes));
+                                          shownPath(made.path), made.size.width, made.size.height,
+                                          made.bytes));
     return lines;
 }
 
@@ -119,19 +117,16 @@ std::string jsonReport(const std::vector<Job> &jobs, const std::vector<Outcome> 
         }
         pictures.push_back(picture);
     }
-    return document({{"pictures", pictures},
-                     {"converted", jobs.size() - failed},
-                     {"failed", failed}},
-                    !options.dryRun);
+    return document(
+        {{"pictures", pictures}, {"converted", jobs.size() - failed}, {"failed", failed}},
+        !options.dryRun);
 }
 
 std::string jsonUsageError(const std::string &error)
 {
-    return document({{"error", error},
-                     {"pictures", nlohmann::json::array()},
-                     {"converted", 0},
-                     {"failed", 0}},
-                    false);
+    return document(
+        {{"error", error}, {"pictures", nlohmann::json::array()}, {"converted", 0}, {"failed", 0}},
+        false);
 }
 
 bool asksForJson(const std::vector<std::filesystem::path> &arguments)

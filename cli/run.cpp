@@ -210,8 +210,8 @@ public:
                         !reason.empty())
                         return said(core::message(VTR("cli", "%1: will not write %2: %3"), name(),
                                                   path, reason));
-        if (const auto applied = core::applyRecipe(picture, m_options.recipe, m_bin,
-                                                   !preview.empty(), subject());
+        if (const auto applied =
+                core::applyRecipe(picture, m_options.recipe, m_bin, !preview.empty(), subject());
             !applied)
             return said(applied.error());
         if (auto refusal = tooLarge(picture.size()))
@@ -226,10 +226,10 @@ public:
                                            picture.size(),
                                            core::BinBuffer(bin.begin(), bin.end())});
         } else if (m_options.recipe.format == core::OutputFormat::C) {
-            if (std::string failed = writeC(output, header,
-                                            {{symbolFor(pictureName),
-                                              core::displayPath(pictureName), picture.size(), bin}},
-                                            m_options, m_outcome.made);
+            if (std::string failed = writeC(
+                    output, header,
+                    {{symbolFor(pictureName), core::displayPath(pictureName), picture.size(), bin}},
+                    m_options, m_outcome.made);
                 !failed.empty())
                 return failed;
         } else {
@@ -271,8 +271,8 @@ private:
     Outcome &m_outcome;
 };
 
-void runJobOrThrow(const Job &job, const Options &options, core::BinBuffer &bin,
-                   core::Size &loaded, Outcome &outcome)
+void runJobOrThrow(const Job &job, const Options &options, core::BinBuffer &bin, core::Size &loaded,
+                   Outcome &outcome)
 {
     if (!job.refusal.empty()) {
         outcome.error = job.refusal;
@@ -358,11 +358,12 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     } catch (const std::bad_alloc &) {
         const core::Message subject =
             isStandardStream(job.source) ? kStandardInput : core::subjectOf(job.source);
-        outcome.error = said(core::Error{
-            core::Error::Kind::OutOfMemory, subject,
-            loaded.isEmpty() ? core::Message()
-                             : core::message(VTR("core", "a picture of %1 x %2 pixels does not fit"),
-                                             loaded.width, loaded.height)});
+        outcome.error = said(
+            core::Error{core::Error::Kind::OutOfMemory, subject,
+                        loaded.isEmpty()
+                            ? core::Message()
+                            : core::message(VTR("core", "a picture of %1 x %2 pixels does not fit"),
+                                            loaded.width, loaded.height)});
     }
     // A picture that fails leaves none of its files: the frames or the header written before
     // the failure go again. Devices, pipes and links keep what they were given.
@@ -371,7 +372,8 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
             for (const Made &made : outcome.made)
                 if (!isStandardStream(made.path)) {
                     std::error_code ignored;
-                    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(made.path)))
+                    if (std::filesystem::is_regular_file(
+                            std::filesystem::symlink_status(made.path)))
                         std::filesystem::remove(made.path, ignored);
                 }
         outcome.made.clear();
@@ -379,8 +381,7 @@ Outcome runJob(const Job &job, const Options &options, core::BinBuffer &bin)
     return outcome;
 }
 
-std::string writeOneSource(const Plan &plan, const Options &options,
-                           std::vector<Outcome> &outcomes)
+std::string writeOneSource(const Plan &plan, const Options &options, std::vector<Outcome> &outcomes)
 {
     std::vector<core::CPicture> pictures;
     for (const Outcome &outcome : outcomes)

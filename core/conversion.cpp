@@ -1,7 +1,7 @@
 #include "core/conversion.h"
 #include "core/cpu_dispatch.h"
-#include "core/quantiser.h"
 #include "core/message.h"
+#include "core/quantiser.h"
 
 #include <bit>
 #include <cassert>

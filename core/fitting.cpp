@@ -205,8 +205,7 @@ PixelStore fitted(PixelStore picture, Size panel, FitMode mode, Colour backgroun
     const int left = int(std::max<std::int64_t>(place.x, 0));
     const int top = int(std::max<std::int64_t>(place.y, 0));
     const int width = int(std::min<std::int64_t>(place.x + place.size.width, panel.width) - left);
-    const int height =
-        int(std::min<std::int64_t>(place.y + place.size.height, panel.height) - top);
+    const int height = int(std::min<std::int64_t>(place.y + place.size.height, panel.height) - top);
     PixelStore part =
         scaledWindow(picture, place.size, {left - place.x, top - place.y, width, height});
     if (Size{width, height} == panel || part.isNull())

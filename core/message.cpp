@@ -6,8 +6,8 @@ namespace core {
 
 bool Message::operator==(const Message &other) const
 {
-    const bool sameText = text == other.text ||
-                          (text && other.text && std::strcmp(text, other.text) == 0);
+    const bool sameText =
+        text == other.text || (text && other.text && std::strcmp(text, other.text) == 0);
     return sameText && values == other.values;
 }
 
@@ -26,9 +26,7 @@ std::string valueOf(const std::filesystem::path &path)
     return displayPath(path);
 }
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 std::size_t utf8Length(std::string_view bytes, std::size_t at)
 {

@@ -1,7 +1,7 @@
 #include "core/recipe.h"
 
-#include "core/quantiser.h"
 #include "core/message.h"
+#include "core/quantiser.h"
 
 #include <algorithm>
 #include <array>
@@ -17,13 +17,14 @@ namespace {
 // Names the picture the step was making, so that a user sees which setting asked too much.
 Error outOfMemory(const Message &subject, Size making)
 {
-    return Error{
-        Error::Kind::OutOfMemory, subject,
-        message(VTR("core", "a picture of %1 x %2 pixels does not fit"), making.width, making.height)};
+    return Error{Error::Kind::OutOfMemory, subject,
+                 message(VTR("core", "a picture of %1 x %2 pixels does not fit"), making.width,
+                         making.height)};
 }
 
 template<typename T, std::size_t N>
-std::optional<T> lookUp(std::string_view word, const std::array<std::pair<const char *, T>, N> &words)
+std::optional<T> lookUp(std::string_view word,
+                        const std::array<std::pair<const char *, T>, N> &words)
 {
     for (const auto &[text, value] : words)
         if (word == text)
@@ -74,7 +75,8 @@ std::optional<int> numberOf(std::string_view text, int base, int limit)
     if (!allDigits(text, base))
         return std::nullopt;
     int value = 0;
-    const auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    const auto [end, failure] =
+        std::from_chars(text.data(), text.data() + text.size(), value, base);
     if (failure != std::errc() || end != text.data() + text.size() || value > limit)
         return std::nullopt;
     return value;
@@ -271,8 +273,8 @@ std::optional<AlphaMode> alphaFromWord(std::string_view word)
 
 std::string cropWord(Rect crop)
 {
-    return std::to_string(crop.x) + ',' + std::to_string(crop.y) + ',' + std::to_string(crop.width) +
-           ',' + std::to_string(crop.height);
+    return std::to_string(crop.x) + ',' + std::to_string(crop.y) + ',' +
+           std::to_string(crop.width) + ',' + std::to_string(crop.height);
 }
 
 std::optional<Rect> cropFromWord(std::string_view word)

@@ -88,9 +88,9 @@ Expected<void> applyRecipe(PixelStore &picture, const Recipe &recipe, BinBuffer 
 // recipe needs it. `checkSize` is asked as LoadOptions says.
 LoadOptions loadOptionsFor(const Recipe &recipe,
                            std::function<std::optional<Message>(Size upright)> checkSize = {});
-Expected<PixelStore> loadForRecipe(ByteView bytes, const Message &subject,
-                                   const Recipe &recipe,
-                                   std::function<std::optional<Message>(Size upright)> checkSize = {});
+Expected<PixelStore>
+loadForRecipe(ByteView bytes, const Message &subject, const Recipe &recipe,
+              std::function<std::optional<Message>(Size upright)> checkSize = {});
 
 // The words the command line and the settings file use for each step, and back.
 std::string fitModeWord(FitMode mode);

@@ -16,7 +16,10 @@
 #include "core/quantiser.h"
 #include "core/recipe.h"
 
-#include <QTemporaryDir>
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <string>
 
 #include <cstdint>
 #include <cstdio>
@@ -24,18 +27,33 @@
 
 namespace {
 
-[[noreturn]] void fail(const char *what, const QString &detail = {})
+[[noreturn]] void fail(const char *what, const std::string &detail = {})
 {
-    std::fprintf(stderr, "fuzz_picture: %s %s\n", what, qPrintable(detail));
+    std::fprintf(stderr, "fuzz_picture: %s %s\n", what, detail.c_str());
     std::abort();
 }
 
-const QTemporaryDir &outputDir()
+// A folder of the process's own for the bitmap writer's files, gone when it ends.
+const std::filesystem::path &outputDir()
 {
-    static const QTemporaryDir dir;
-    if (!dir.isValid())
-        fail("no temporary folder:", dir.errorString());
-    return dir;
+    static const struct Folder
+    {
+        std::filesystem::path path;
+        Folder()
+        {
+            std::error_code error;
+            path = std::filesystem::temp_directory_path(error) /
+                   ("fuzz_picture-" + std::to_string(std::random_device{}()));
+            if (error || !std::filesystem::create_directories(path, error))
+                fail("no temporary folder:", path.string());
+        }
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return folder.path;
 }
 
 // Past this size the conversion and the writers get a corner of the picture only: every row
@@ -47,12 +65,13 @@ constexpr int kMaxConvertedSide = 1024;
 // The preview saved as a bitmap and read back by our own decoder is the same picture.
 void checkBitmapRoundTrip(const core::PixelStore &picture)
 {
-    const QString path = outputDir().filePath(QStringLiteral("out.BMP"));
+    const std::filesystem::path path = outputDir() / "out.BMP";
     if (const auto saved = core::saveBitmap(path, picture); !saved)
-        fail("bitmap not saved:", saved.error().toString());
+        fail("bitmap not saved:", saved.error().reason.text ? saved.error().reason.text : "");
     auto back = core::loadPicture(path);
     if (!back)
-        fail("saved bitmap does not load:", back.error().toString());
+        fail("saved bitmap does not load:",
+             back.error().reason.text ? back.error().reason.text : "");
     if (!back.value().samePixels(picture))
         fail("saved bitmap has other pixels");
 }
@@ -62,7 +81,7 @@ void checkBitmapRoundTrip(const core::PixelStore &picture)
 // the search, so the fuzzer decodes pictures of up to 4 megapixels. The replay, and the loader
 // tests' files at the limit, still take the loader's own limit.
 bool fuzzing = false;
-constexpr qint64 kMaxFuzzedPixels = qint64(4) * kMaxConvertedSide * kMaxConvertedSide;
+constexpr std::int64_t kMaxFuzzedPixels = std::int64_t(4) * kMaxConvertedSide * kMaxConvertedSide;
 
 // The recipe's bytes: flags, then the panel's sides and the crop as little-endian numbers, then
 // a colour for the background and the key.
@@ -97,15 +116,15 @@ std::optional<core::Recipe> recipeOf(const std::uint8_t *bytes, bool &words)
         recipe.colourKey = colour;
     if (flags & 32) {
         // Each side up to 2^22, the area bounded: strips of 262144 x 1 and 1 x 16384.
-        const QSize panel(int(1 + little(bytes + 2, 3) % (1 << 22)),
-                          int(1 + little(bytes + 5, 3) % (1 << 22)));
-        if ((std::int64_t(panel.width()) + 15) / 16 * 16 * panel.height() > kMaxPanelPixels)
+        const core::Size panel{int(1 + little(bytes + 2, 3) % (1 << 22)),
+                               int(1 + little(bytes + 5, 3) % (1 << 22))};
+        if ((std::int64_t(panel.width) + 15) / 16 * 16 * panel.height > kMaxPanelPixels)
             return std::nullopt;
         recipe.panel = panel;
     }
     if (flags & 1)
-        recipe.crop = QRect(int(little(bytes + 8, 2)), int(little(bytes + 10, 2)),
-                            int(1 + little(bytes + 12, 2)), int(1 + little(bytes + 14, 2)));
+        recipe.crop = core::Rect{int(little(bytes + 8, 2)), int(little(bytes + 10, 2)),
+                                 int(1 + little(bytes + 12, 2)), int(1 + little(bytes + 14, 2))};
     return recipe;
 }
 
@@ -125,18 +144,19 @@ bool flat(const core::PixelStore &picture)
 // every byte, and a flat picture fitted without dithering is still flat (on contain's bands).
 void checkRecipe(core::PixelStore picture, const core::Recipe &recipe, bool words)
 {
-    const QSize loaded = picture.size();
+    const core::Size loaded = picture.size();
     const bool wasFlat = !picture.hasAlpha() && flat(picture);
     const core::Colour colour = picture.pixel(0, 0);
     core::PixelStore second = picture.copy();
     if (second.isNull())
         return;
     core::BinBuffer bin, again;
-    const auto applied = core::applyRecipe(picture, recipe, bin, true, QStringLiteral("input"));
+    const core::Message input{"input"};
+    const auto applied = core::applyRecipe(picture, recipe, bin, true, input);
     if (!applied) {
         const core::Error &error = applied.error();
-        if (error.path != QStringLiteral("input") || error.reason.isEmpty())
-            fail("unclear recipe error:", error.toString());
+        if (!(error.subject == input) || error.reason.empty())
+            fail("unclear recipe error:", error.reason.text ? error.reason.text : "");
         return;
     }
     if (picture.size() != core::shapedSize(loaded, recipe) ||
@@ -145,7 +165,7 @@ void checkRecipe(core::PixelStore picture, const core::Recipe &recipe, bool word
         fail("the recipe made another size than it promised");
     core::Recipe lowFirst = recipe;
     lowFirst.byteOrder = core::ByteOrder::Little;
-    if (!core::applyRecipe(second, lowFirst, again, false, QStringLiteral("input")))
+    if (!core::applyRecipe(second, lowFirst, again, false, input))
         return;
     if (recipe.byteOrder == core::ByteOrder::Big)
         core::applyByteOrder(again, core::ByteOrder::Big);
@@ -162,13 +182,23 @@ void checkRecipe(core::PixelStore picture, const core::Recipe &recipe, bool word
                     fail("a flat picture came out with another colour:", core::colourWord(c));
     }
     if (recipe.format == core::OutputFormat::C) {
-        const core::CFiles files = core::cSources(
-            {{QStringLiteral("input"), QStringLiteral("input.png"), picture.size(), bin}},
-            {recipe.byteOrder, words, QStringLiteral("input"), false});
-        if (files.header.isEmpty() ||
-            files.source.count("0x") < qsizetype(bin.size()) / (words ? 2 : 1))
+        const core::CFiles files = core::cSources({{"input", "input.png", picture.size(), bin}},
+                                                  {recipe.byteOrder, words, "input", false});
+        std::size_t elements = 0;
+        for (std::size_t at = files.source.find("0x"); at != std::string::npos;
+             at = files.source.find("0x", at + 2))
+            ++elements;
+        if (files.header.empty() || elements < bin.size() / (words ? 2 : 1))
             fail("the C source lacks bytes");
     }
+}
+
+// The fuzzer's own limit on a picture's size, before anything is allocated.
+std::optional<core::Message> withinLimit(core::Size upright)
+{
+    if (std::int64_t(upright.width) * upright.height > kMaxFuzzedPixels)
+        return core::Message{"too large"};
+    return std::nullopt;
 }
 
 } // namespace
@@ -186,71 +216,62 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const auto recipe = recipeOf(data + 1, words);
         if (!recipe)
             return 0;
-        const QByteArray bytes =
-            QByteArray::fromRawData(reinterpret_cast<const char *>(data + 1 + kRecipeBytes),
-                                    qsizetype(size - 1 - kRecipeBytes));
-        const auto limit = [](QSize upright) {
-            return qint64(upright.width()) * upright.height() > kMaxFuzzedPixels
-                       ? QStringLiteral("too large")
-                       : QString();
-        };
-        if (auto loaded = core::loadForRecipe(bytes, QStringLiteral("input"), *recipe, limit))
+        const core::ByteView bytes(data + 1 + kRecipeBytes, size - 1 - kRecipeBytes);
+        if (auto loaded = core::loadForRecipe(bytes, {"input"}, *recipe, withinLimit))
             checkRecipe(std::move(loaded).value(), *recipe, words);
         return 0;
     }
     // The bytes as an APP1 segment's data too, which reaches the EXIF walk directly.
     if (unsigned(core::exifOrientation({data, size})) > 8)
         fail("EXIF orientation out of range");
-    const QByteArray bytes =
-        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const core::ByteView bytes(data, size);
+    const core::Message input{"input"};
     // Each frame is a copy of the whole screen, and a few bytes make a thousand frames: screens
     // are kept to the size of the corner converted below.
-    const auto small = [](QSize screen) {
-        return screen.width() * screen.height() > kMaxConvertedSide * kMaxConvertedSide
-                   ? QStringLiteral("too large")
-                   : QString();
+    const auto small = [](core::Size screen) -> std::optional<core::Message> {
+        if (screen.width * screen.height > kMaxConvertedSide * kMaxConvertedSide)
+            return core::Message{"too large"};
+        return std::nullopt;
     };
     int frames = 0;
-    const auto animation = core::decodeFrames(bytes, QStringLiteral("input"), {small, {}, true},
-                                              [&](int index, core::PixelStore &frame) {
-                                                  if (index != frames++ || frame.isNull())
-                                                      fail("frames handed over out of order");
-                                                  return QString();
-                                              });
+    const auto animation =
+        core::decodeFrames(bytes, input, {small, {}, true},
+                           [&](int index, core::PixelStore &frame) -> std::optional<core::Message> {
+                               if (index != frames++ || frame.isNull())
+                                   fail("frames handed over out of order");
+                               return std::nullopt;
+                           });
     if (animation && (animation.value() != frames || core::frameCount(bytes) != frames))
         fail("frameCount and decodeFrames disagree");
     core::LoadOptions limits;
     if (fuzzing)
-        limits.checkSize = [](QSize upright) {
-            return qint64(upright.width()) * upright.height() > kMaxFuzzedPixels
-                       ? QStringLiteral("too large")
-                       : QString();
-        };
-    auto loaded = core::decodePicture(bytes, QStringLiteral("input"), limits);
+        limits.checkSize = withinLimit;
+    auto loaded = core::decodePicture(bytes, input, limits);
     if (!loaded) {
         const core::Error &error = loaded.error();
-        const bool clear = error.path == QStringLiteral("input") && !error.reason.isEmpty() &&
+        const bool clear = error.subject == input && !error.reason.empty() &&
                            (error.kind == core::Error::Kind::CannotRead ||
                             error.kind == core::Error::Kind::OutOfMemory);
         if (!clear)
-            fail("unclear load error:", error.toString());
+            fail("unclear load error:", error.reason.text ? error.reason.text : "");
         return 0;
     }
 
     if (loaded.value().isNull() || loaded.value().hasAlpha())
         fail("loaded picture is not a usable canvas");
     core::PixelStore picture = std::move(loaded).value();
-    const QSize corner = picture.size().boundedTo({kMaxConvertedSide, kMaxConvertedSide});
+    const core::Size corner{std::min(picture.width(), kMaxConvertedSide),
+                            std::min(picture.height(), kMaxConvertedSide)};
     // Every pixel opaque, which memcheck also sees as every alpha byte written; so far for the
     // pictures of our own decoders: Qt's GIF reader can leave other bytes there in an RGB32
     // picture (crashes/gif_rgb32_with_alpha_bytes.gif), which the conversion ignores.
     const bool ours = core::isJpeg(bytes) || core::isBmp(bytes);
-    for (int y = 0; ours && y < corner.height(); ++y)
-        for (int x = 0; x < corner.width(); ++x)
+    for (int y = 0; ours && y < corner.height; ++y)
+        for (int x = 0; x < corner.width; ++x)
             if (picture.row(y)[x] >> 24 != 0xFF)
                 fail("loaded pixel is not opaque");
     if (corner != picture.size())
-        picture = core::cropped(picture, QRect({0, 0}, corner));
+        picture = core::cropped(picture, {0, 0, corner.width, corner.height});
 
     auto plain = core::convertPicture(picture, false);
     if (!plain)

@@ -1,7 +1,7 @@
 #include "drop.h"
 
-#include "platform/paths.h"
 #include "core/files/output_file.h"
+#include "platform/paths.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -50,7 +50,9 @@ core::Recipe readRecipe(const QString &path)
 {
     const QSettings file(path, QSettings::IniFormat);
     const auto read = [&](const char *key) {
-        return file.value(QStringLiteral("firmware/") + QLatin1String(key)).toString().toStdString();
+        return file.value(QStringLiteral("firmware/") + QLatin1String(key))
+            .toString()
+            .toStdString();
     };
     core::Recipe recipe;
     recipe.panel = core::sizeFromWord(read("panel"));
@@ -91,10 +93,9 @@ core::Expected<void> writeRecipe(const QString &path, const core::Recipe &recipe
         line("alpha", core::alphaWord(recipe.alpha)) +
         line("colour_key", recipe.colourKey ? core::colourWord(*recipe.colourKey) : std::string());
     QDir().mkpath(QFileInfo(path).path());
-    return core::writeFile(
-        platform::toPath(path),
-        {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()},
-        {core::Durability::Synced, false});
+    return core::writeFile(platform::toPath(path),
+                           {reinterpret_cast<const std::uint8_t *>(text.data()), text.size()},
+                           {core::Durability::Synced, false});
 }
 
 } // namespace main_window

@@ -1,6 +1,6 @@
 // AUTO: the batch run, driven through the window's own pieces.
-#include "platform/paths.h"
 #include "form1.h"
+#include "platform/paths.h"
 
 #include "batch/auto_run.h"
 #include "texts.h"

@@ -48,10 +48,10 @@ bool Form1::convertCanvas()
         return failed(texts::kCannotConvert + QLatin1Char('\n') + platform::said(*refusal));
     // A new buffer first: should it not be had, the previous conversion's BinBuf, ImgW and
     // ImgH stay as they are and the program carries on.
-    auto bin =
-        m_allocateBin(core::binSize(std::uint64_t(size.width), std::uint64_t(size.height)));
+    auto bin = m_allocateBin(core::binSize(std::uint64_t(size.width), std::uint64_t(size.height)));
     if (!bin)
-        return failed(texts::kConversionFailed + QLatin1Char('\n') + platform::reasonOf(bin.error()));
+        return failed(texts::kConversionFailed + QLatin1Char('\n') +
+                      platform::reasonOf(bin.error()));
 
     setStatus(texts::kConverting);
     Label1->repaint();

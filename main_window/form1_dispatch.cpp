@@ -1,8 +1,8 @@
 // What each menu entry and toolbar button runs.
 #include "form1.h"
 
-#include "platform/paths.h"
 #include "firmware_settings.h"
+#include "platform/paths.h"
 #include "startup/frm_about.h"
 #include "texts.h"
 

@@ -1,6 +1,6 @@
 // OPEN and LAYOUT: loading a picture into the canvas and laying the window out around it.
-#include "platform/paths.h"
 #include "form1.h"
+#include "platform/paths.h"
 
 #include "batch/auto_run.h"
 #include "core/decode/picture_loader.h"

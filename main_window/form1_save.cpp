@@ -1,6 +1,6 @@
 // BINSAVE and BMPSAVE: the last conversion as a BIN file, the canvas as a bitmap.
-#include "platform/paths.h"
 #include "form1.h"
+#include "platform/paths.h"
 
 #include "core/files/bin_file.h"
 #include "core/files/bitmap_file.h"
@@ -35,7 +35,8 @@ void Form1::BINSAVE()
     const QString path = CommonDialog1.FileName;
     if (!mayWriteTo(path))
         return;
-    if (const auto written = core::writeBinFile(platform::toPath(path), BinBuf, kWindowWrite); !written) {
+    if (const auto written = core::writeBinFile(platform::toPath(path), BinBuf, kWindowWrite);
+        !written) {
         warnFailure(texts::kCannotSave, written.error());
         return;
     }
@@ -57,7 +58,9 @@ void Form1::BMPSAVE()
     const QString path = CommonDialog1.FileName;
     if (!mayWriteTo(path))
         return;
-    if (const auto saved = core::saveBitmap(platform::toPath(path), Picture1->pixels(), kWindowWrite); !saved) {
+    if (const auto saved =
+            core::saveBitmap(platform::toPath(path), Picture1->pixels(), kWindowWrite);
+        !saved) {
         warnFailure(texts::kCannotSave, saved.error());
         return;
     }
@@ -79,7 +82,8 @@ bool Form1::mayWriteTo(const QString &path)
 {
     const QString shown = QLatin1Char('\n') + platform::displayPath(path);
     // Refused outright: a question first would only be contradicted by the refusal.
-    if (!m_canvasSource.isEmpty() && core::wouldOverwriteSource(platform::toPath(m_canvasSource), platform::toPath(path))) {
+    if (!m_canvasSource.isEmpty() &&
+        core::wouldOverwriteSource(platform::toPath(m_canvasSource), platform::toPath(path))) {
         warn(texts::kWouldReplaceSource + shown);
         return false;
     }

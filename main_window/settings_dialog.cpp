@@ -323,8 +323,8 @@ void SettingsDialog::setRecipe(const core::Recipe &recipe)
     m_byteOrder->setCurrentIndex(int(recipe.byteOrder));
     m_alpha->setCurrentIndex(int(recipe.alpha));
     m_keyed->setChecked(recipe.colourKey.has_value());
-    m_key->setText(
-        QString::fromStdString(core::colourWord(recipe.colourKey.value_or(core::rgb(255, 0, 255)))));
+    m_key->setText(QString::fromStdString(
+        core::colourWord(recipe.colourKey.value_or(core::rgb(255, 0, 255)))));
     m_key->parentWidget()->setEnabled(m_keyed->isChecked());
     check();
 }

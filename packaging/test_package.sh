@@ -45,18 +45,18 @@ for picture in "$source_dir"/tests/data/pictures/{jpeg_baseline.jpg,png_palette.
     env -u DISPLAY "$root/usr/bin/varnello-convert" -q -o "$scratch/out.BIN" "$picture" ||
         fail "the packaged command did not convert $(basename "$picture")"
 done
-# Nothing of the window's stack: `readelf -d` names each library the program needs.
+# Nothing of Qt nor of a window's stack: `readelf -d` names each library the program needs.
 needed=$(readelf -d "$root/usr/bin/varnello-convert" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
-for library in Qt6Gui Qt6Widgets X11 xcb GL EGL fontconfig freetype harfbuzz xkbcommon dbus; do
+for library in Qt6Core Qt6Gui Qt6Widgets X11 xcb GL EGL fontconfig freetype harfbuzz xkbcommon dbus; do
     if grep -qi "^lib$library" <<<"$needed"; then
         fail "varnello-convert needs lib$library: $(tr '\n' ' ' <<<"$needed")"
     fi
 done
 depends=$(dpkg-deb -f "$convert_deb" Depends)
-for package in libqt6core6 libjpeg62-turbo libspng0 libgif7 libc6; do
+for package in libjpeg62-turbo libspng0 libgif7 zlib1g libc6; do
     has "$depends" "$package" || fail "varnello-convert's Depends lacks $package: $depends"
 done
-for package in libqt6gui6 libqt6widgets6 fonts-ipafont-gothic; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 fonts-ipafont-gothic; do
     ! has "$depends" "$package" || fail "varnello-convert depends on $package: $depends"
 done
 # The page comes from --help at build time, so it must tell of each option --help does.

@@ -102,8 +102,6 @@ QByteArray toNative(const QString &path)
 #endif
 }
 
-
-
 } // namespace
 
 QStringList commandLineArguments([[maybe_unused]] int argc, [[maybe_unused]] char *argv[])
@@ -164,7 +162,6 @@ QString recoverLossyPath(const QString &path)
     return slash < 0 ? found : parent + u'/' + found;
 #endif
 }
-
 
 std::filesystem::path toPath(const QString &name)
 {

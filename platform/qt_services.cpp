@@ -1,9 +1,9 @@
 #include "qt_services.h"
 
 #include "common_dialog.h"
-#include "paths.h"
 #include "core/version.h"
 #include "name_filters.h"
+#include "paths.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -5,10 +5,10 @@
 
 #include "core/conversion.h"
 #include "core/decode/picture_loader.h"
-#include "platform/paths.h"
-#include "resources/texts/texts.h"
 #include "core/quantiser.h"
+#include "platform/paths.h"
 #include "platform/services.h"
+#include "resources/texts/texts.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -121,7 +121,7 @@ private slots:
         // QTemporaryDir does not see names that are not UTF-8, and would leave them.
         const auto removeAll = qScopeGuard([&] {
             std::error_code ignored;
-            std::filesystem::remove_all(core::fsPath(dir.path()), ignored);
+            std::filesystem::remove_all(testing::fs(dir.path()), ignored);
         });
         QString expected;
         QStringList arguments = options.split(u' ', Qt::SkipEmptyParts);
@@ -132,7 +132,7 @@ private slots:
                 testing::encoded(picture, files[i].endsWith(u"png") ? "PNG" : "BMP");
             QVERIFY(QDir(dir.path()).mkpath(QFileInfo(dir.filePath(files[i])).path()));
             QVERIFY(core::writeFile(
-                dir.filePath(files[i]),
+                testing::fs(dir.filePath(files[i])),
                 {reinterpret_cast<const std::uint8_t *>(bytes.data()), std::size_t(bytes.size())}));
             expected += expectedWords(symbols[i], picture, big, words);
         }

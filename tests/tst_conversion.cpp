@@ -334,10 +334,9 @@ private slots:
         QFETCH(QString, mode);
         QFETCH(QString, outcome);
         const core::Colour colour = rgb(201, 99, 37), background = rgb(1, 2, 3);
-        const core::PixelStore fitted =
-            core::fitted(core::PixelStore::filled(platform::sizeOf(picture), colour),
-                         platform::sizeOf(panel), *core::fitModeFromWord(mode.toStdString()),
-                         background);
+        const core::PixelStore fitted = core::fitted(
+            core::PixelStore::filled(platform::sizeOf(picture), colour), platform::sizeOf(panel),
+            *core::fitModeFromWord(mode.toStdString()), background);
         QCOMPARE(platform::qSizeOf(fitted.size()), panel);
         std::int64_t pictures = 0, bands = 0;
         QString strange;

@@ -2,8 +2,8 @@
 // against the bytes the window's own path (load, convert, write) gives for the same files.
 // Its option reading is called directly only for what a run cannot show. The cases of whole
 // runs are in tests/data/cases/convert_command.tsv.
-#include "cli/report.h"
 #include "cli/console.h"
+#include "cli/report.h"
 #include "core/files/bitmap_file.h"
 #include "core/files/input_file.h"
 #include "core/files/output_file.h"
@@ -34,8 +34,7 @@ QMap<QString, QByteArray> contents(const QString &folder)
 {
     // Not QDirIterator: it leaves out names that are not UTF-8.
     QMap<QString, QByteArray> files;
-    for (const auto &entry :
-         std::filesystem::recursive_directory_iterator(testing::fs(folder))) {
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(testing::fs(folder))) {
         if (!entry.is_regular_file())
             continue;
         const QString path = platform::fromPath(entry.path());
@@ -164,14 +163,13 @@ private slots:
             }
             // Or one frame of the animation, counted from 1.
             QString frameHeld;
-            std::ignore =
-                core::decodeFrames(testing::view(testing::readAll(dir.filePath("anim.gif"))), {}, {},
-                                   [&](int index, core::PixelStore &frame) {
-                                       if (testing::expectedBin(testing::imageOf(frame)) == bytes)
-                                           frameHeld =
-                                               QStringLiteral("=anim.gif:%1").arg(index + 1);
-                                       return QString();
-                                   });
+            std::ignore = core::decodeFrames(
+                testing::view(testing::readAll(dir.filePath("anim.gif"))), {}, {},
+                [&](int index, core::PixelStore &frame) -> std::optional<core::Message> {
+                    if (testing::expectedBin(testing::imageOf(frame)) == bytes)
+                        frameHeld = QStringLiteral("=anim.gif:%1").arg(index + 1);
+                    return std::nullopt;
+                });
             return frameHeld;
         };
 

@@ -200,7 +200,10 @@ class tst_MainWindow : public QObject
 
 private slots:
     // As the program does: Qt's own dialogs and buttons speak Japanese too.
-    void initTestCase() { platform::installQtTranslations(QLocale(QLocale::Japanese)); }
+    void initTestCase()
+    {
+        platform::installQtTranslations(QLocale(QLocale::Japanese));
+    }
 
     void init()
     {

@@ -133,7 +133,8 @@ Error refusal(const Message &name, Message reason)
 
 Message endsEarly(std::int64_t size, std::int64_t needed)
 {
-    return message(VTR("core", "the file ends after %1 bytes, but its header describes %2"), size, needed);
+    return message(VTR("core", "the file ends after %1 bytes, but its header describes %2"), size,
+                   needed);
 }
 
 Message headerCut()
@@ -185,8 +186,10 @@ Expected<Header> readHeader(ByteView file, const Message &name)
     // 12: OS/2 1.x; 16 and 64: OS/2 2.x; the others Windows' successive versions.
     static constexpr std::uint32_t known[] = {12, 16, 40, 52, 56, 64, 108, 124};
     if (std::find(std::begin(known), std::end(known), header.infoSize) == std::end(known))
-        return refusal(name, message(VTR("core", "a BMP info header of %1 bytes is not a layout this "
-                                       "program knows"), header.infoSize));
+        return refusal(name,
+                       message(VTR("core", "a BMP info header of %1 bytes is not a layout this "
+                                           "program knows"),
+                               header.infoSize));
     if (size < header.infoEnd())
         return refusal(name, headerCut());
 
@@ -210,8 +213,8 @@ Expected<Header> readHeader(ByteView file, const Message &name)
 // The coding that the compression field names (the codes 3 and 4 mean other things to OS/2
 // than to Windows) and where the masks that follow some headers end. A wrapped JPEG or PNG
 // picture comes back in `wrapped`, with the layout's coding left as it was.
-Expected<void> readCoding(ByteView file, const Message &name, const Header &header,
-                          Layout &layout, BmpPicture &wrapped)
+Expected<void> readCoding(ByteView file, const Message &name, const Header &header, Layout &layout,
+                          BmpPicture &wrapped)
 {
     const std::int64_t infoEnd = header.infoEnd();
     layout.masksEnd = infoEnd;
@@ -226,7 +229,8 @@ Expected<void> readCoding(ByteView file, const Message &name, const Header &head
         return {};
     case 3:
         if (header.os2v2())
-            return refusal(name, message(VTR("core", "an OS/2 Huffman-coded BMP is not supported")));
+            return refusal(name,
+                           message(VTR("core", "an OS/2 Huffman-coded BMP is not supported")));
         layout.coding = Coding::Fields;
         layout.masksEnd = header.infoSize == 40 ? infoEnd + 12 : infoEnd;
         return {};
@@ -253,9 +257,9 @@ Expected<void> readCoding(ByteView file, const Message &name, const Header &head
     case 13:
         return refusal(name, message(VTR("core", "a BMP with CMYK colours is not supported")));
     default:
-        return refusal(
-            name,
-            message(VTR("core", "a BMP with compression method %1 is not supported"), header.compression));
+        return refusal(name,
+                       message(VTR("core", "a BMP with compression method %1 is not supported"),
+                               header.compression));
     }
 }
 
@@ -272,16 +276,21 @@ Expected<void> checkPixels(const Message &name, const Header &header, const Layo
     if ((layout.coding == Coding::Rle8 && bits != 8) ||
         (layout.coding == Coding::Rle4 && bits != 4) ||
         (layout.coding == Coding::Rle24 && bits != 24))
-        return refusal(name, message(VTR("core", "run-length coding is not valid for a BMP of %1 bits "
-                                       "a pixel"), bits));
+        return refusal(name,
+                       message(VTR("core", "run-length coding is not valid for a BMP of %1 bits "
+                                           "a pixel"),
+                               bits));
     if (layout.coding == Coding::Fields && bits != 16 && bits != 32)
         return refusal(name, message(VTR("core", "channel masks are not valid for a BMP of %1 bits "
-                                       "a pixel"), bits));
+                                                 "a pixel"),
+                                     bits));
     if (layout.width <= 0 || layout.rows == 0)
-        return refusal(name, message(VTR("core", "a BMP of %1 x %2 pixels holds no picture"), layout.width, header.height));
+        return refusal(name, message(VTR("core", "a BMP of %1 x %2 pixels holds no picture"),
+                                     layout.width, header.height));
     if (layout.topDown && layout.coding != Coding::Plain && layout.coding != Coding::Fields)
-        return refusal(name, message(VTR("core", "a BMP with rows from the top cannot be run-length "
-                                       "coded")));
+        return refusal(name,
+                       message(VTR("core", "a BMP with rows from the top cannot be run-length "
+                                           "coded")));
     if (auto tooLarge = sizeRefusal(layout.width, layout.rows))
         return refusal(name, std::move(*tooLarge));
     return {};
@@ -290,8 +299,7 @@ Expected<void> checkPixels(const Message &name, const Header &header, const Layo
 // The channel masks: after the header or inside it, or the defaults for 16 and 32 bits, which
 // have no alpha. An alpha mask follows the colour masks in Windows headers of 56 bytes and more,
 // and after a header of 40 for BI_ALPHABITFIELDS.
-Expected<void> readMasks(ByteView file, const Message &name, const Header &header,
-                         Layout &layout)
+Expected<void> readMasks(ByteView file, const Message &name, const Header &header, Layout &layout)
 {
     if (layout.coding != Coding::Fields) {
         if (layout.bits == 16)
@@ -320,8 +328,7 @@ Expected<void> readMasks(ByteView file, const Message &name, const Header &heade
 // Only as many colours as lie between the header and the pixels: OS/2 files especially give
 // no count. Indexes past the palette's end are black. A palette with no room at all is
 // refused: every pixel would be black, which is the file's mistake, not its picture.
-Expected<void> readPalette(ByteView file, const Message &name, const Header &header,
-                           Layout &layout)
+Expected<void> readPalette(ByteView file, const Message &name, const Header &header, Layout &layout)
 {
     layout.palette.fill(kBlack);
     if (layout.bits > 8)
@@ -332,8 +339,10 @@ Expected<void> readPalette(ByteView file, const Message &name, const Header &hea
         count = header.coloursUsed;
     count = std::min(count, (layout.dataOffset - layout.masksEnd) / entrySize);
     if (count <= 0)
-        return refusal(name, message(VTR("core", "the BMP has no palette: its pixel data starts at byte "
-                                       "%1, where the palette belongs"), layout.dataOffset));
+        return refusal(name,
+                       message(VTR("core", "the BMP has no palette: its pixel data starts at byte "
+                                           "%1, where the palette belongs"),
+                               layout.dataOffset));
     const Byte *entry = file.data() + layout.masksEnd;
     for (std::int64_t i = 0; i < count; ++i, entry += entrySize)
         layout.palette[std::size_t(i)] = opaque(entry[2], entry[1], entry[0]);
@@ -473,8 +482,9 @@ Expected<void> decodeRle(ByteView file, const Message &name, const Layout &layou
     const auto dataEnds = [&]() -> Expected<void> {
         if (row >= layout.rows || (row == layout.rows - 1 && x >= width))
             return {};
-        return refusal(name, message(VTR("core", "the run-length pixel data ends before its last row "
-                                       "(the file is incomplete)")));
+        return refusal(name,
+                       message(VTR("core", "the run-length pixel data ends before its last row "
+                                           "(the file is incomplete)")));
     };
 
     seekRow();
@@ -538,8 +548,7 @@ bool isBmp(ByteView file)
     return file.size() >= 2 && file[0] == 'B' && file[1] == 'M';
 }
 
-Expected<BmpPicture> decodeBmp(ByteView file, const Message &name,
-                               const LoadOptions &options)
+Expected<BmpPicture> decodeBmp(ByteView file, const Message &name, const LoadOptions &options)
 {
     BmpPicture picture;
     auto read = readLayout(file, name, picture);

@@ -23,10 +23,11 @@ struct BmpPicture
     std::string embeddedFormat;
 };
 
-// Refusals are CannotRead errors whose subject is `subject` and whose reason names the variant refused; a picture that
-// does not fit into memory is OutOfMemory. options.checkSize, when given, is asked with the size
-// from the header before anything is allocated, and a reason it gives refuses the file. Opaque
-// unless options.keepAlpha and the header gives an alpha mask (some alpha value not 0).
+// Refusals are CannotRead errors whose subject is `subject` and whose reason names the variant
+// refused; a picture that does not fit into memory is OutOfMemory. options.checkSize, when given,
+// is asked with the size from the header before anything is allocated, and a reason it gives
+// refuses the file. Opaque unless options.keepAlpha and the header gives an alpha mask (some alpha
+// value not 0).
 Expected<BmpPicture> decodeBmp(ByteView file, const Message &subject,
                                const LoadOptions &options = {});
 

@@ -5,7 +5,6 @@
 
 #include <gif_lib.h>
 
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -33,7 +32,8 @@ struct Input
     static int read(GifFileType *gif, GifByteType *to, int wanted)
     {
         auto &in = *static_cast<Input *>(gif->UserData);
-        const int given = int(std::min<std::size_t>(std::size_t(std::max(wanted, 0)), in.size - in.at));
+        const int given =
+            int(std::min<std::size_t>(std::size_t(std::max(wanted, 0)), in.size - in.at));
         std::memcpy(to, in.data + in.at, std::size_t(std::max(given, 0)));
         in.at += given;
         return given;
@@ -160,7 +160,8 @@ struct GifDecoder::State
     }
     Error cut() const
     {
-        return refusal(message(VTR("core", "the GIF data ends inside its picture (the file is incomplete)")));
+        return refusal(
+            message(VTR("core", "the GIF data ends inside its picture (the file is incomplete)")));
     }
     // giflib's last error, in the program's words.
     Error failure(int code) const
@@ -231,8 +232,10 @@ Expected<void> GifDecoder::State::draw(const GifImageDesc &frame, int transparen
     // giflib keeps the LZW code size to itself: it is the byte it read last.
     const int codeSize = input.data[input.at - 1];
     if (codeSize < kMinCodeSize || codeSize > kMaxCodeSize)
-        return refusal(message(VTR("core", "the LZW minimum code size of the GIF is %1; only %2 to %3 can "
-                                 "be decoded"), codeSize, kMinCodeSize, kMaxCodeSize));
+        return refusal(
+            message(VTR("core", "the LZW minimum code size of the GIF is %1; only %2 to %3 can "
+                                "be decoded"),
+                    codeSize, kMinCodeSize, kMaxCodeSize));
     if (frames == 0) {
         if (auto made = makeScreen(frame, transparent >= 0); !made)
             return made;
@@ -423,8 +426,7 @@ Expected<bool> GifDecoder::next()
     }
 }
 
-Expected<PixelStore> decodeGif(ByteView file, const Message &name,
-                               const LoadOptions &options)
+Expected<PixelStore> decodeGif(ByteView file, const Message &name, const LoadOptions &options)
 {
     auto gif = GifDecoder::open(file, name, options);
     if (!gif)

@@ -18,9 +18,9 @@ bool isGif(ByteView file);
 class GifDecoder
 {
 public:
-    // Reads the header. Refusals are CannotRead errors whose subject is `subject`; a screen that does not
-    // fit into memory is OutOfMemory. The screen's size is checked, as options.checkSize says
-    // too, before the screen is made, with the first frame.
+    // Reads the header. Refusals are CannotRead errors whose subject is `subject`; a screen that
+    // does not fit into memory is OutOfMemory. The screen's size is checked, as options.checkSize
+    // says too, before the screen is made, with the first frame.
     static Expected<GifDecoder> open(ByteView file, const Message &subject,
                                      const LoadOptions &options);
     GifDecoder(GifDecoder &&) noexcept;
@@ -43,8 +43,7 @@ private:
 };
 
 // The first frame, as GifDecoder gives it.
-Expected<PixelStore> decodeGif(ByteView file, const Message &subject,
-                               const LoadOptions &options);
+Expected<PixelStore> decodeGif(ByteView file, const Message &subject, const LoadOptions &options);
 
 // How many whole frames the file holds, up to the first thing that cannot be read; no pixel is
 // decoded. 0 for a file that is not a GIF.

@@ -136,8 +136,8 @@ Message damage(const ErrorManager &errors)
 #endif
         return {VTR("core", "the JPEG data is damaged: its coded data holds an invalid code")};
     case JWRN_MUST_RESYNC:
-        return {VTR("core",
-                    "the JPEG data is damaged: a restart marker is missing or out of order")};
+        return {
+            VTR("core", "the JPEG data is damaged: a restart marker is missing or out of order")};
     case JWRN_NOT_SEQUENTIAL:
     case JWRN_BOGUS_PROGRESSION:
         return {VTR("core", "the JPEG data is damaged: its scans do not fit together")};
@@ -151,24 +151,29 @@ Error refusal(const Session &session, const Message &name)
     const ErrorManager &errors = session.errors;
     switch (errors.code) {
     case JWRN_JPEG_EOF:
-        return cannotRead(name, message(VTR("core", "the JPEG data ends early (the file is incomplete)")));
+        return cannotRead(
+            name, message(VTR("core", "the JPEG data ends early (the file is incomplete)")));
     case JERR_BAD_PRECISION:
         return cannotRead(
             name, message(VTR("core", "%1-bit JPEG pictures are not supported"), errors.parameter));
     case JERR_SOF_UNSUPPORTED:
         // SOF3, 7, 11 and 15 are the lossless processes; 5, 6, 13 and 14 hierarchical.
         if ((errors.parameter & 3) == 3)
-            return cannotRead(name, message(VTR("core", "lossless JPEG pictures are not supported")));
+            return cannotRead(name,
+                              message(VTR("core", "lossless JPEG pictures are not supported")));
         if (errors.parameter != 0xC8)
-            return cannotRead(name, message(VTR("core", "hierarchical JPEG pictures are not supported")));
+            return cannotRead(name,
+                              message(VTR("core", "hierarchical JPEG pictures are not supported")));
         break;
     case JERR_IMAGE_TOO_BIG:
         if (auto tooLarge = sizeRefusal(session.info.image_width, session.info.image_height))
             return cannotRead(name, std::move(*tooLarge));
         break;
     case JERR_NO_BACKING_STORE:
-        return cannotRead(name, message(VTR("core", "the JPEG picture needs more than the %1 MiB its "
-                                          "decoder may take"), kDecoderAllocationLimitMiB));
+        return cannotRead(name,
+                          message(VTR("core", "the JPEG picture needs more than the %1 MiB its "
+                                              "decoder may take"),
+                                  kDecoderAllocationLimitMiB));
     case JERR_OUT_OF_MEMORY:
         return Error{Error::Kind::OutOfMemory, name,
                      message(VTR("core", "the picture does not fit into memory"))};
@@ -287,8 +292,7 @@ bool isJpeg(ByteView bytes)
     return bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8;
 }
 
-Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &name,
-                                const LoadOptions &options)
+Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &name, const LoadOptions &options)
 {
     Session session;
     jpeg_decompress_struct &info = session.info;
@@ -324,7 +328,8 @@ Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &name,
         break;
     default:
         return cannotRead(name, message(VTR("core", "JPEG pictures of %1 colour components are not "
-                                          "supported"), info.num_components));
+                                                    "supported"),
+                                        info.num_components));
     }
     info.dct_method = JDCT_ISLOW;
     info.do_fancy_upsampling = TRUE;
@@ -349,7 +354,8 @@ Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &name,
         }))
         return refusal(session, name);
     if (!complete)
-        return cannotRead(name, message(VTR("core", "the JPEG data ends early (the file is incomplete)")));
+        return cannotRead(
+            name, message(VTR("core", "the JPEG data ends early (the file is incomplete)")));
     return store;
 }
 

@@ -12,8 +12,8 @@ namespace core {
 // True for bytes that start as a JPEG stream does, with a start-of-image marker.
 bool isJpeg(ByteView bytes);
 
-// Refusals are CannotRead errors whose subject is `subject`; a picture that does not fit into memory is
-// OutOfMemory. `options.checkSize` is asked with the picture's whole upright size.
+// Refusals are CannotRead errors whose subject is `subject`; a picture that does not fit into
+// memory is OutOfMemory. `options.checkSize` is asked with the picture's whole upright size.
 Expected<PixelStore> decodeJpeg(ByteView bytes, const Message &subject,
                                 const LoadOptions &options = {});
 

@@ -99,8 +99,7 @@ Expected<int> decodeFrames(ByteView bytes, const Message &subject, const LoadOpt
         PixelStore shown = gif.value().screen().copy();
         if (shown.isNull())
             return Error{Error::Kind::OutOfMemory, subject,
-                         message(VTR("core", "the picture does not fit into memory")),
-                         count + 1};
+                         message(VTR("core", "the picture does not fit into memory")), count + 1};
         if (!options.keepAlpha)
             shown.dropAlpha();
         if (auto stop = frame(count, shown))

@@ -34,7 +34,8 @@ struct LoadOptions
 // its first frame. JPEG photos are turned upright by their EXIF orientation. Fails with
 // CannotRead, naming the path, for a missing, unreadable, damaged or unknown file, a folder or
 // a device.
-Expected<PixelStore> loadPicture(const std::filesystem::path &path, const LoadOptions &options = {});
+Expected<PixelStore> loadPicture(const std::filesystem::path &path,
+                                 const LoadOptions &options = {});
 
 // A picture file's bytes, read whole within the file size limit. Fails as loadPicture() does for
 // a missing, unreadable or empty file, a folder or a device.

@@ -45,7 +45,8 @@ Message reasonFor(int code)
     case SPNG_IO_EOF:
     case SPNG_IO_ERROR:
     case SPNG_EOF:
-        return message(VTR("core", "the PNG data ends before its end chunk (the file is incomplete)"));
+        return message(
+            VTR("core", "the PNG data ends before its end chunk (the file is incomplete)"));
     case SPNG_ECHUNK_CRC:
         return message(VTR("core", "a chunk of the PNG is damaged (its checksum does not match)"));
     case SPNG_EIDAT_STREAM:
@@ -61,8 +62,9 @@ Message reasonFor(int code)
     case SPNG_ECHUNK_UNKNOWN_CRITICAL:
         return message(VTR("core", "the PNG needs a kind of chunk this program does not know"));
     case SPNG_ECHUNK_LIMITS:
-        return message(VTR("core", "the PNG holds more text or colour profile data than this program "
-                         "accepts"));
+        return message(VTR("core",
+                           "the PNG holds more text or colour profile data than this program "
+                           "accepts"));
     default:
         return code >= SPNG_ESIGNATURE && code <= SPNG_ENOIHDR
                    ? message(VTR("core", "the PNG header is not valid"))
@@ -221,13 +223,13 @@ bool isPng(ByteView file)
     return file.size() >= 8 && std::memcmp(file.data(), "\x89PNG\r\n\x1A\n", 8) == 0;
 }
 
-Expected<PixelStore> decodePng(ByteView file, const Message &name,
-                               const LoadOptions &options)
+Expected<PixelStore> decodePng(ByteView file, const Message &name, const LoadOptions &options)
 {
     const auto refused = [&](int code) {
-        return code == SPNG_EMEM ? Error{Error::Kind::OutOfMemory, name,
-                                         message(VTR("core", "the picture does not fit into memory"))}
-                                 : Error{Error::Kind::CannotRead, name, reasonFor(code)};
+        return code == SPNG_EMEM
+                   ? Error{Error::Kind::OutOfMemory, name,
+                           message(VTR("core", "the picture does not fit into memory"))}
+                   : Error{Error::Kind::CannotRead, name, reasonFor(code)};
     };
     // The Adler-32 is checked once the rows are decoded, by inflateToEnd().
     const std::unique_ptr<spng_ctx, FreeContext> owner(spng_ctx_new(SPNG_CTX_IGNORE_ADLER32));
@@ -318,15 +320,18 @@ Expected<PixelStore> decodePng(ByteView file, const Message &name,
     case ImageStream::Whole:
         return store;
     case ImageStream::Short:
-        return Error{Error::Kind::CannotRead, name,
-                     message(VTR("core", "the compressed image data of the PNG stops before its end"))};
+        return Error{
+            Error::Kind::CannotRead, name,
+            message(VTR("core", "the compressed image data of the PNG stops before its end"))};
     case ImageStream::TooLong:
-        return Error{Error::Kind::CannotRead, name,
-                     message(VTR("core", "the compressed image data of the PNG holds more than its rows"))};
+        return Error{
+            Error::Kind::CannotRead, name,
+            message(VTR("core", "the compressed image data of the PNG holds more than its rows"))};
     case ImageStream::WrongChecksum:
-        return Error{Error::Kind::CannotRead, name,
-                     message(VTR("core", "the compressed image data of the PNG is damaged (its Adler-32 "
-                               "checksum does not match)"))};
+        return Error{
+            Error::Kind::CannotRead, name,
+            message(VTR("core", "the compressed image data of the PNG is damaged (its Adler-32 "
+                                "checksum does not match)"))};
     case ImageStream::Damaged:
         return refused(SPNG_EIDAT_STREAM);
     case ImageStream::OutOfMemory:

@@ -14,7 +14,6 @@ bool isPng(ByteView file);
 // The picture, opaque unless options.keepAlpha and the file has an alpha channel or a tRNS
 // chunk; 16-bit samples become round(v * 255 / 65535). Refusals are CannotRead errors naming
 // `subject`; a picture that does not fit into memory is OutOfMemory.
-Expected<PixelStore> decodePng(ByteView file, const Message &subject,
-                               const LoadOptions &options);
+Expected<PixelStore> decodePng(ByteView file, const Message &subject, const LoadOptions &options);
 
 } // namespace core

@@ -186,9 +186,8 @@ std::string cIdentifier(const std::filesystem::path &fileName)
                 name += c;
     };
     // The name without its extension, the part from its last dot on (".logo" has none).
-    const std::filesystem::path stem = fileName.filename().has_extension()
-                                           ? fileName.filename().stem()
-                                           : fileName.filename();
+    const std::filesystem::path stem =
+        fileName.filename().has_extension() ? fileName.filename().stem() : fileName.filename();
     for (const auto [c, rawByte] : charactersOf(stem)) {
         if (rawByte)
             add("_x" + hexOf(std::uint32_t(c), 2));
@@ -290,10 +289,10 @@ CFiles cSources(std::vector<CPicture> pictures, const CSourceOptions &options)
 #else
     const std::string headerBytes = headerFile.native();
 #endif
-    files.source = options.selfContained ? header + '\n'
-                                         : "/* Made by varnello-convert; see " +
-                                               displayPath(headerFile) + ". */\n#include \"" +
-                                               headerBytes + "\"\n\n";
+    files.source = options.selfContained
+                       ? header + '\n'
+                       : "/* Made by varnello-convert; see " + displayPath(headerFile) +
+                             ". */\n#include \"" + headerBytes + "\"\n\n";
     for (const CPicture &picture : pictures)
         files.source += declaration(picture, options) + " = {\n" +
                         elements(picture.bin, options.words) + "};\n\n";

@@ -68,8 +68,8 @@ Expected<Bytes> readWholeFile(const std::filesystem::path &path, std::int64_t li
                     *sizeFound = std::int64_t(bytes.size());
                 return cannotRead(path, {VTR("core", "the file is too large")});
             }
-            bytes.resize(std::size_t(std::min<std::int64_t>(2 * std::int64_t(bytes.size()),
-                                                            limit + 1)));
+            bytes.resize(
+                std::size_t(std::min<std::int64_t>(2 * std::int64_t(bytes.size()), limit + 1)));
         }
         const ssize_t got = ::read(fd, bytes.data() + filled, bytes.size() - filled);
         if (got < 0 && errno == EINTR)

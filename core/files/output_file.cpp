@@ -64,10 +64,7 @@ public:
             sigaddset(&interrupts, signal);
         pthread_sigmask(SIG_BLOCK, &interrupts, &m_was);
     }
-    ~SignalsHeldBack()
-    {
-        pthread_sigmask(SIG_SETMASK, &m_was, nullptr);
-    }
+    ~SignalsHeldBack() { pthread_sigmask(SIG_SETMASK, &m_was, nullptr); }
 
 private:
     sigset_t m_was;
@@ -187,7 +184,7 @@ Message refusedLink(const std::string &link, const struct stat &status)
         folder.st_uid == status.st_uid)
         return {};
     return message(VTR("core", "the link belongs to another user in a shared folder (sticky, "
-                     "world-writable); it is not followed"));
+                               "world-writable); it is not followed"));
 }
 
 // Follows the links the path's last part leads through; the reason when it cannot.
@@ -323,9 +320,8 @@ std::mutex g_namingUnnamed;
 int linkUnnamed(int fd, const std::string &name)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0
-               ? 0
-               : errno;
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0
+                                                                                            : errno;
 }
 
 // A regular file, new or replaced: written whole beside the target, then put in its place.

@@ -29,7 +29,8 @@ std::vector<std::size_t> characterStarts(const std::wstring &units)
 std::vector<std::size_t> characterStarts(const std::string &bytes)
 {
     std::vector<std::size_t> starts;
-    for (std::size_t at = 0; at < bytes.size(); at += std::max<std::size_t>(1, utf8Length(bytes, at)))
+    for (std::size_t at = 0; at < bytes.size();
+         at += std::max<std::size_t>(1, utf8Length(bytes, at)))
         starts.push_back(at);
     return starts;
 }
@@ -50,8 +51,7 @@ std::optional<std::filesystem::path> binPathFor(const std::filesystem::path &sou
     return std::filesystem::path(std::move(native));
 }
 
-std::filesystem::path withExtension(const std::filesystem::path &source,
-                                    std::string_view extension)
+std::filesystem::path withExtension(const std::filesystem::path &source, std::string_view extension)
 {
     std::filesystem::path path = source;
     std::string dotted(1, '.');

@@ -23,7 +23,6 @@ std::filesystem::path withExtension(const std::filesystem::path &source,
 // Whether writing `output` would replace the file `source`: the same file as the file system
 // sees it (letter case on a case-insensitive volume, links, hard links), not merely the same
 // spelling. False when `output` does not exist yet.
-bool wouldOverwriteSource(const std::filesystem::path &source,
-                          const std::filesystem::path &output);
+bool wouldOverwriteSource(const std::filesystem::path &source, const std::filesystem::path &output);
 
 } // namespace core

@@ -412,8 +412,8 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>%1: 長さが%2バイトを超えていますが、%3×%4画素のBINファイルは%2バイトです</translation>
     </message>
     <message>
-        <source>a picture of %1 x %2 pixels does not fit</source>
-        <translation>%1×%2画素の画像がメモリーに入りません</translation>
+        <source>standard output is closed</source>
+        <translation>標準出力が閉じています</translation>
     </message>
 </context>
 <context>
@@ -429,22 +429,6 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
     <message>
         <source>the file ends after %1 bytes, but its header describes %2</source>
         <translation>ファイルが%1バイトで終わっていますが、ヘッダーには%2バイトとあります</translation>
-    </message>
-    <message>
-        <source>red</source>
-        <translation>赤</translation>
-    </message>
-    <message>
-        <source>green</source>
-        <translation>緑</translation>
-    </message>
-    <message>
-        <source>blue</source>
-        <translation>青</translation>
-    </message>
-    <message>
-        <source>alpha</source>
-        <translation>アルファ</translation>
     </message>
     <message>
         <source>the file ends inside its BMP header</source>
@@ -497,14 +481,6 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
     <message>
         <source>a BMP with rows from the top cannot be run-length coded</source>
         <translation>上から並ぶ行のBMPはランレングス符号化できません</translation>
-    </message>
-    <message>
-        <source>the %1 mask of the BMP (0x%2) is not one run of bits</source>
-        <translation>BMPの%1のマスク（0x%2）が連続したビットではありません</translation>
-    </message>
-    <message>
-        <source>the %1 mask of the BMP (0x%2) reaches past the 16 bits of a pixel</source>
-        <translation>BMPの%1のマスク（0x%2）が1画素16ビットを超えています</translation>
     </message>
     <message>
         <source>the run-length pixel data ends before its last row (the file is incomplete)</source>
@@ -799,36 +775,64 @@ shown.bmpはphoto.BINを同じ設定で読み戻し、表示ユニットが表�
         <translation>切り取り範囲%1（%2×%3画素）が%4×%5画素の画像の外にはみ出しています</translation>
     </message>
     <message>
-        <source>its data stops before the picture is complete</source>
-        <translation>画像が完成する前にデータが止まっています</translation>
-    </message>
-    <message>
-        <source>its coded data does not end where its next part begins</source>
-        <translation>符号化データが次の部分の始まる位置で終わっていません</translation>
-    </message>
-    <message>
-        <source>its coded data holds an invalid code</source>
-        <translation>符号化データに無効な符号があります</translation>
-    </message>
-    <message>
-        <source>a restart marker is missing or out of order</source>
-        <translation>リスタートマーカーが欠けているか、順序が違います</translation>
-    </message>
-    <message>
-        <source>its scans do not fit together</source>
-        <translation>スキャン同士が整合していません</translation>
-    </message>
-    <message>
-        <source>frame %1: %2</source>
-        <translation>フレーム%1: %2</translation>
-    </message>
-    <message>
         <source>frame %1</source>
         <translation>フレーム%1</translation>
     </message>
     <message>
         <source>a picture of %1 x %2 pixels does not fit</source>
         <translation>%1×%2画素の画像がメモリーに入りません</translation>
+    </message>
+    <message>
+        <source>the red mask of the BMP (0x%1) is not one run of bits</source>
+        <translation>BMPの赤のマスク（0x%1）が連続したビットではありません</translation>
+    </message>
+    <message>
+        <source>the green mask of the BMP (0x%1) is not one run of bits</source>
+        <translation>BMPの緑のマスク（0x%1）が連続したビットではありません</translation>
+    </message>
+    <message>
+        <source>the blue mask of the BMP (0x%1) is not one run of bits</source>
+        <translation>BMPの青のマスク（0x%1）が連続したビットではありません</translation>
+    </message>
+    <message>
+        <source>the alpha mask of the BMP (0x%1) is not one run of bits</source>
+        <translation>BMPのアルファのマスク（0x%1）が連続したビットではありません</translation>
+    </message>
+    <message>
+        <source>the red mask of the BMP (0x%1) reaches past the 16 bits of a pixel</source>
+        <translation>BMPの赤のマスク（0x%1）が1画素16ビットを超えています</translation>
+    </message>
+    <message>
+        <source>the green mask of the BMP (0x%1) reaches past the 16 bits of a pixel</source>
+        <translation>BMPの緑のマスク（0x%1）が1画素16ビットを超えています</translation>
+    </message>
+    <message>
+        <source>the blue mask of the BMP (0x%1) reaches past the 16 bits of a pixel</source>
+        <translation>BMPの青のマスク（0x%1）が1画素16ビットを超えています</translation>
+    </message>
+    <message>
+        <source>the alpha mask of the BMP (0x%1) reaches past the 16 bits of a pixel</source>
+        <translation>BMPのアルファのマスク（0x%1）が1画素16ビットを超えています</translation>
+    </message>
+    <message>
+        <source>the JPEG data is damaged: its data stops before the picture is complete</source>
+        <translation>JPEGデータが壊れています: 画像が完成する前にデータが止まっています</translation>
+    </message>
+    <message>
+        <source>the JPEG data is damaged: its coded data does not end where its next part begins</source>
+        <translation>JPEGデータが壊れています: 符号化データが次の部分の始まる位置で終わっていません</translation>
+    </message>
+    <message>
+        <source>the JPEG data is damaged: its coded data holds an invalid code</source>
+        <translation>JPEGデータが壊れています: 符号化データに無効な符号があります</translation>
+    </message>
+    <message>
+        <source>the JPEG data is damaged: a restart marker is missing or out of order</source>
+        <translation>JPEGデータが壊れています: リスタートマーカーが欠けているか、順序が違います</translation>
+    </message>
+    <message>
+        <source>the JPEG data is damaged: its scans do not fit together</source>
+        <translation>JPEGデータが壊れています: スキャン同士が整合していません</translation>
     </message>
 </context>
 </TS>
