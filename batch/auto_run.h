@@ -63,9 +63,10 @@ public:
 };
 
 // Runs the batch: the dialog, then load, size check, layout, conversion and BIN file for each
-// name in turn, then the closing notice. A picture too large is laid out before the warning. A cancelled dialog ends it silently; any failure
-// after that ends it with a warning that names the file, keeping the files already written.
-// With `given` (pictures dropped on the window), those are the names and no dialog is shown.
+// name in turn, then the closing notice. A picture too large is laid out before the warning. A
+// cancelled dialog ends it silently; any failure after that ends it with a warning that names the
+// file, keeping the files already written. With `given` (pictures dropped on the window), those are
+// the names and no dialog is shown.
 void runAuto(AutoHost &host, AutoFields &fields, const std::optional<QStringList> &given = {});
 
 } // namespace batch
