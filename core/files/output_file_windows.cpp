@@ -123,8 +123,9 @@ bool isDeviceName(std::wstring_view name)
     return isDevicePath(name) || isReservedName(name);
 }
 
-// The name to hand the system. Past MAX_PATH characters (the temporary's name adds a dozen),
-// the system takes a name only as a full one with the \\?\ prefix.
+// The name to hand the system: a full one, since Wine's ReplaceFileW fails on a relative name;
+// past MAX_PATH characters (the temporary's name adds a dozen), with the \\?\ prefix, the only
+// way the system takes such a name.
 std::wstring systemName(const Path &path)
 {
     const std::wstring &name = path.native();
@@ -137,7 +138,7 @@ std::wstring systemName(const Path &path)
         return name;
     full.resize(size);
     if (full.size() + 12 < MAX_PATH)
-        return name;
+        return full;
     if (startsWith(full, L"\\\\"))
         return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Cross-builds for 64-bit Windows the C libraries under varnello-convert: libjpeg-turbo (its
-# libjpeg API, with SIMD), libspng and giflib, static, from Debian bookworm's own source packages
-# with Debian's patches, into build-windows/deps/; zlib is Debian's MinGW-w64 build of it. Then
-# makes the Wine prefix that runs Windows programs here. Safe to run again: a library already
-# built at the same version and recipe is kept, so a second run takes seconds.
+# Cross-builds varnello-convert for 64-bit Windows: first the C libraries under it, libjpeg-turbo
+# (its libjpeg API, with SIMD), libspng and giflib, static, from Debian bookworm's own source
+# packages with Debian's patches, into build-windows/deps/ (zlib is Debian's MinGW-w64 build of
+# it); then the Wine prefix that runs Windows programs here; then the program and its ZIP in
+# build-windows/. Safe to run again: a library already built at the same version and recipe is
+# kept, and the program's build is incremental.
 #   packaging/windows/build.sh             install what is missing (as root), then build
 #   packaging/windows/build.sh --packages  only print the packages, one a line
 set -euo pipefail
@@ -23,6 +24,7 @@ packages=(
     debian-archive-keyring      # the keys that the source lists are checked against
     wine64                      # runs the Windows programs here, tests among them
     zip                         # CPack's ZIP of the Windows program
+    nlohmann-json3-dev          # the command line's JSON, header-only
 )
 
 if [ "${1-}" = --packages ]; then
@@ -233,16 +235,25 @@ if [ ! -f "$out/wine/system.reg" ]; then
     WINEPREFIX=$out/wine quietly "$here/run-in-wine.sh"
 fi
 
-# The product itself, once its core and command line no longer need Qt. Then, here:
-#   cmake -S "$repo" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_PREFIX_PATH="$deps" \
-#       -DVARNELLO_BUILD_BENCH=OFF ...
-#   cmake --build "$out" --target varnello-convert -j"$(nproc)"  -> build-windows/bin/varnello-convert.exe
-#   (cd "$out" && cpack -G ZIP)  -> build-windows/varnello-convert-VERSION-windows-x86_64.zip
-# The toolchain file already links the GCC, C++ and threads runtimes statically.
+# The command line itself, on the core and the texts, which need no Qt: one statically linked
+# build-windows/bin/varnello-convert.exe that needs Windows' own DLLs alone, and its ZIP.
 build_product() {
-    :
+    # nlohmann-json is header-only: its headers join the prefix, so that the cross build's
+    # search never reaches the host's /usr/include.
+    mkdir -p "$deps/include"
+    rm -rf "$deps/include/nlohmann"
+    cp -r /usr/include/nlohmann "$deps/include/nlohmann"
+    begin "configure varnello-convert for Windows" product-configure
+    quietly cmake -S "$repo" -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_BUILD_TYPE=Release -DVARNELLO_BUILD_WINDOW=OFF \
+        -DVARNELLO_BUILD_TESTS=OFF -DVARNELLO_BUILD_BENCH=OFF
+    begin "build build-windows/bin/varnello-convert.exe" product-build
+    quietly cmake --build "$out" --target varnello-convert -j"$(nproc)"
+    begin "make the ZIP" product-zip
+    (cd "$out" && quietly cpack -G ZIP)
 }
 build_product
 
 step=
-echo "build.sh: done in $((SECONDS - started)) s; libraries in build-windows/deps"
+echo "build.sh: done in $((SECONDS - started)) s:" \
+    "build-windows/bin/varnello-convert.exe and build-windows/varnello-convert-*.zip"
