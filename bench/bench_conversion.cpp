@@ -144,9 +144,11 @@ void BM_Decode(benchmark::State &state, QImage::Format format, const char *type)
 {
     const QByteArray bytes = encoded(state, format, type);
     for (auto _ : state) {
-        auto loaded = core::decodePicture(bytes, QStringLiteral("bench"));
+        auto loaded = core::decodePicture(
+            {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())},
+            {"bench"});
         if (!loaded)
-            state.SkipWithError(qPrintable(loaded.error().toString()));
+            state.SkipWithError(loaded.error().reason.text);
         benchmark::DoNotOptimize(loaded.value().row(0));
     }
     setPixels(state);

@@ -3,27 +3,23 @@
 
 #include "core/decode/picture_loader.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-
+#include <chrono>
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
-    const QStringList files = QCoreApplication::arguments().mid(1);
-    QElapsedTimer timer;
-    timer.start();
-    qint64 pixels = 0;
-    for (const QString &file : files) {
-        const auto loaded = core::loadPicture(file);
+    const auto start = std::chrono::steady_clock::now();
+    long long pixels = 0;
+    for (int i = 1; i < argc; ++i) {
+        const auto loaded = core::loadPicture(argv[i]);
         if (!loaded) {
-            std::fprintf(stderr, "%s\n", qPrintable(loaded.error().toString()));
+            const core::Message &reason = loaded.error().reason;
+            std::fprintf(stderr, "%s: %s\n", argv[i], reason.text ? reason.text : "");
             return 1;
         }
-        pixels += qint64(loaded.value().width()) * loaded.value().height();
+        pixels += static_cast<long long>(loaded.value().width()) * loaded.value().height();
     }
-    std::printf("%.3f s for %lld pictures, %lld pixels\n", double(timer.nsecsElapsed()) / 1e9,
-                static_cast<long long>(files.size()), static_cast<long long>(pixels));
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    std::printf("%.3f s for %d pictures, %lld pixels\n", took.count(), argc - 1, pixels);
     return 0;
 }
