@@ -53,17 +53,6 @@ void appendUtf8(std::string &out, char32_t c)
     }
 }
 
-// A file reached through a link has a second identity, that of the file it points to.
-std::vector<std::string> identities(const std::filesystem::path &path)
-{
-    std::vector<std::string> all{identity(path)};
-    std::error_code error;
-    const std::filesystem::path canonical = std::filesystem::canonical(path, error);
-    if (!error && identity(canonical) != all.front())
-        all.push_back(identity(canonical));
-    return all;
-}
-
 bool endsWithSeparator(const std::filesystem::path &path)
 {
     const auto &native = path.native();
@@ -181,6 +170,35 @@ bool Claims::Family::holds(const std::string &id) const
     if (digits.size() < 3 || (digits.size() > 3 && digits.front() == '0') || digits == "000")
         return false;
     return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A file reached through a link has a second identity, that of the file it points to. The
+// folder's real name is asked for once for all its files: finding it looks at each folder on
+// the way, which Wine makes slow.
+std::vector<std::string> Claims::identities(const std::filesystem::path &path) const
+{
+    std::vector<std::string> all{identity(path)};
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(path, error);
+    if (error || !std::filesystem::exists(status))
+        return all;
+    std::filesystem::path real;
+    const std::filesystem::path name = path.filename();
+    if (std::filesystem::is_symlink(status) || name.empty() || name == "." || name == "..") {
+        real = std::filesystem::canonical(path, error);
+    } else {
+        const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+        const std::lock_guard lock(m_foldersLock);
+        auto known = m_folders.find(folder);
+        if (known == m_folders.end())
+            known = m_folders.emplace(folder, std::filesystem::canonical(folder, error)).first;
+        if (known->second.empty())
+            return all;
+        real = known->second / name;
+    }
+    if (!error && identity(real) != all.front())
+        all.push_back(identity(real));
+    return all;
 }
 
 void Claims::addSource(const std::filesystem::path &picture)

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,8 @@ public:
     void addSource(const std::filesystem::path &picture);
 
 private:
+    std::vector<std::string> identities(const std::filesystem::path &path) const;
+
     struct Claim
     {
         std::size_t job;
@@ -59,6 +62,9 @@ private:
     std::map<std::string, std::filesystem::path> m_sources; // identity -> the picture as given
     std::map<std::string, Claim> m_claimed;
     std::vector<std::pair<Family, Claim>> m_families;
+    mutable std::mutex m_foldersLock;
+    // A folder as given -> its real name; empty when that cannot be found.
+    mutable std::map<std::filesystem::path, std::filesystem::path> m_folders;
 };
 
 struct Job

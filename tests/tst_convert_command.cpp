@@ -144,8 +144,10 @@ private slots:
         QVERIFY(testing::writeAll(dir.filePath("c.BIN"), testing::binOf(dir.filePath("a.bmp"))));
         QVERIFY(QDir(dir.path()).mkdir("out"));
         QVERIFY(QDir(dir.path()).mkdir("sub"));
+        QVERIFY(testing::writeAll(dir.filePath("sub/a.BIN"), "older BIN"));
 #ifdef Q_OS_UNIX
         QVERIFY(QFile::link("l.bmp", dir.filePath("l.BIN")));
+        QVERIFY(QFile::link("sub", dir.filePath("there")));
 #endif
         const QMap<QString, QByteArray> before = contents(dir.path());
         // What the window makes of a picture of the folder: its BIN, or its preview bitmap.

@@ -3,6 +3,7 @@
 #include "core/message.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <system_error>
 #include <vector>
 
@@ -65,6 +66,14 @@ bool wouldOverwriteSource(const std::filesystem::path &source, const std::filesy
     if (source == output)
         return true;
     std::error_code error;
+    // One file has one size. Sizes are asked for first since equivalent() opens both files on
+    // Windows, which is slow for each picture of a long run.
+    const std::uintmax_t sourceSize = std::filesystem::file_size(source, error);
+    if (!error) {
+        const std::uintmax_t outputSize = std::filesystem::file_size(output, error);
+        if (!error && outputSize != sourceSize)
+            return false;
+    }
     // equivalent() compares device and file identity, so it sees through letter case on
     // case-insensitive volumes and through symbolic and hard links.
     const bool same = std::filesystem::equivalent(source, output, error);
