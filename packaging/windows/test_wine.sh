@@ -117,6 +117,19 @@ status=0
 wine -q png_palette.png 2>"$work/err" || status=$?
 [ "$status" = 1 ] && [ "$(cat png_palette.BIN)" = kept ] && grep -q "read-only" "$work/err" ||
     fail "a read-only BIN file: exit $status, $(cat "$work/err")"
+# The old file's hidden and system marks stay on the new one; Wine keeps them in extended
+# attributes, which some file systems lack.
+# The marks attrib shows for a file, such as AHS.
+marks() { "$here/run-in-wine.sh" attrib "$1" | cut -c1-12 | tr -d ' \r'; }
+"$here/run-in-wine.sh" attrib +h rgb24.BIN
+"$here/run-in-wine.sh" attrib +s rgb24.BIN
+if [ "$(marks rgb24.BIN)" = ASH ]; then
+    wine -q rgb24.bmp && [ "$(marks rgb24.BIN)" = ASH ] && cmp -s rgb24.BIN "$work/expected.BIN" ||
+        fail "a hidden system BIN file replaced: now $(marks rgb24.BIN)"
+else
+    echo "note: this file system keeps no DOS attributes; their row is left out"
+fi
+[ -z "$(find . -name '.*~')" ] || fail "temporary files left: $(find . -name '.*~')"
 echo "ok: the writer's rows"
 rm -f jpeg_baseline.BIN
 mkdir jpeg_baseline.BIN
