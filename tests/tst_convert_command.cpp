@@ -221,9 +221,9 @@ private slots:
         QCOMPARE(got.trimmed(), outcome);
     }
 
-    // Every example of the help and of the README, run as a user would type it, in order, in a
-    // folder holding the pictures they name: each must succeed (the one that shows an option
-    // error must give that error). The README's Makefiles are run with make.
+    // Every example of the help, the README and docs/, run as a user would type it, in order,
+    // in a folder holding the pictures they name: each must succeed (the one that shows an
+    // option error must give that error). Their Makefiles are run with make.
     void everyExampleRuns()
     {
 #ifndef Q_OS_UNIX
@@ -264,8 +264,12 @@ private slots:
                 commands << std::exchange(joined, QString());
         }
         QVERIFY(commands.size() >= 7);
-        // The README's: every line of its shell blocks and every example of its tables.
-        const QString readme = QString::fromUtf8(testing::readAll(SOURCE_DIR "/README.md"));
+        // The README's and those of the pages in docs/, in that order: every line of their
+        // shell blocks and every example of their tables.
+        QString readme = QString::fromUtf8(testing::readAll(SOURCE_DIR "/README.md"));
+        for (const QString &page :
+             QDir(SOURCE_DIR "/docs").entryList({"*.md"}, QDir::Files, QDir::Name))
+            readme += QString::fromUtf8(testing::readAll(SOURCE_DIR "/docs/" + page));
         QStringList makefiles, errors;
         QString block, fence;
         for (const QString &line : readme.split(u'\n')) {

@@ -139,6 +139,44 @@ wine -q jpeg_baseline.jpg 2>"$work/err" || status=$?
 [ -z "$(ls -A jpeg_baseline.BIN)" ] || fail "something was written into the folder"
 ls -a | grep -q '~$' && fail "a temporary file is left: $(ls -a | grep '~$')"
 
+# Every cmd.exe example of the README and docs/, run by Wine's cmd.exe with the program on the
+# PATH in a folder holding the pictures and folders they name: a block that starts with
+# "@echo off" as a batch file, any other a line at a time, as typed at the prompt. Each must
+# end with status 0 and give no error line.
+examples=$work/examples
+mkdir -p "$examples/pictures" "$examples/out" "$examples/src"
+cp "$repo/build-windows/bin/varnello-convert.exe" "$examples/"
+cp "$pictures/jpeg_baseline.jpg" "$pictures/jpeg_exif_orientation_6.jpg" "$pictures/写真.png" \
+    "$examples/"
+cp "$pictures/png_palette.png" "$examples/logo.png"
+cp "$pictures/png_palette.png" "$pictures/png_alpha.png" "$examples/pictures/"
+cmd_in_examples() {
+    local status=0
+    (cd "$examples" && "$here/run-in-wine.sh" cmd /c "$@" >/dev/null 2>"$work/err") || status=$?
+    [ "$status" = 0 ] && ! grep -q "varnello-convert: " "$work/err" ||
+        fail "$*: exit $status, $(cat "$work/err")"
+}
+count=0
+for page in "$repo/README.md" "$repo"/docs/*.md; do
+    awk -v out="$examples/block" '
+        /^```bat$/ { inside = 1; n++; next }
+        /^```/ { inside = 0; next }
+        inside { print > (out n) }' "$page"
+    for block in "$examples"/block*; do
+        [ -e "$block" ] || continue
+        count=$((count + 1))
+        if [ "$(head -1 "$block")" = "@echo off" ]; then
+            sed 's/$/\r/' "$block" >"$examples/example.bat"
+            cmd_in_examples example.bat
+        else
+            while IFS= read -r line; do cmd_in_examples "$line"; done <"$block"
+        fi
+        rm "$block"
+    done
+done
+((count >= 3)) || fail "only $count cmd.exe examples found in the README and docs/"
+echo "ok: the cmd.exe examples of the README and docs/ ($count)"
+
 if ((failures)); then
     echo "test_wine.sh: $failures failed" >&2
     exit 1
