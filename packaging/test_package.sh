@@ -25,6 +25,10 @@ window_deb=$scratch/out/varnello_${version}_$(dpkg --print-architecture).deb
 holder=$(sed -n 's/^Copyright (c) //p' "$source_dir/LICENSE")
 check_common() { # ROOT PACKAGE DEB
     [ -s "$1/usr/share/doc/$2/README.md" ] || fail "$2: the README is missing"
+    # Each page the README links to is there.
+    for page in $(grep -o '(docs/[^)#]*' "$1/usr/share/doc/$2/README.md" | cut -c2- | sort -u); do
+        [ -s "$1/usr/share/doc/$2/$page" ] || fail "$2: $page, which the README links to, is missing"
+    done
     grep -qx "Copyright: $holder" "$1/usr/share/doc/$2/copyright" || fail "$2: copyright file"
     gzip -dc "$1/usr/share/doc/$2/changelog.gz" | head -1 | grep -q "^$2 ($version) " ||
         fail "$2: the changelog is not its own"
