@@ -13,6 +13,8 @@
 
 #if defined(Q_OS_WIN)
 #include <QFileInfo>
+
+#include <windows.h>
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -24,6 +26,8 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00; // + a byte of 0x80 or more
 
+#if !defined(Q_OS_WIN)
+// Unix names are bytes: those that are not UTF-8 travel in QString as escapes of their own.
 bool isContinuation(std::uint8_t byte)
 {
     return (byte & 0xC0) == 0x80;
@@ -81,9 +85,6 @@ QString fromNative(QByteArrayView bytes)
 
 QByteArray toNative(const QString &path)
 {
-#if defined(Q_OS_WIN)
-    return path.toUtf8();
-#else
     QByteArray bytes;
     bytes.reserve(path.size());
     const qsizetype n = path.size();
@@ -99,8 +100,8 @@ QByteArray toNative(const QString &path)
         }
     }
     return bytes;
-#endif
 }
+#endif
 
 } // namespace
 
@@ -178,6 +179,35 @@ QString fromPath(const std::filesystem::path &path)
     return QString::fromStdWString(path.native());
 #else
     return fromNative(QByteArrayView(path.native().data(), qsizetype(path.native().size())));
+#endif
+}
+
+QString driveFolderVariable(const QString &current, const QString &folder)
+{
+    const auto drive = [](const QString &path) {
+        return path.size() >= 2 && path.at(1) == u':' && path.at(0).isLetter()
+                   ? path.at(0).toUpper()
+                   : QChar();
+    };
+    const QChar target = drive(folder);
+    if (target.isNull() || drive(current) == target)
+        return {};
+    return QStringLiteral("=%1:").arg(target);
+}
+
+bool makeCurrentOfItsDrive(const QString &folder)
+{
+    const QString variable = driveFolderVariable(QDir::currentPath(), folder);
+    if (variable.isEmpty())
+        return QDir::setCurrent(folder);
+#if defined(Q_OS_WIN)
+    if (!QFileInfo(folder).isDir())
+        return false;
+    return SetEnvironmentVariableW(
+               reinterpret_cast<const wchar_t *>(variable.utf16()),
+               reinterpret_cast<const wchar_t *>(QDir::toNativeSeparators(folder).utf16())) != 0;
+#else
+    return false; // no drives here
 #endif
 }
 
