@@ -188,7 +188,7 @@ void Form1::Form_Load()
 {
     // Relative names typed into a dialog resolve against the program's own folder. Should the
     // folder be gone, the program still works with absolute paths, so this is not fatal.
-    QDir::setCurrent(m_services.application.executableFolder());
+    platform::makeCurrentOfItsDrive(m_services.application.executableFolder());
     // So the dialogs open where the user keeps pictures until a file has been opened or saved.
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     CommonDialog1.InitDir = !pictures.isEmpty() && QFileInfo(pictures).isDir()

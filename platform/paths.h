@@ -52,6 +52,15 @@ inline QSize qSizeOf(core::Size size)
     return {size.width, size.height};
 }
 
+// The program's folder made the current folder of its drive, the current drive unchanged. On
+// Windows each drive keeps a current folder of its own (in the environment, as "=D:"); the
+// process's current folder changes only when `folder` is on the current drive or names no
+// drive (a network share, or any folder elsewhere). False when the folder cannot be entered.
+bool makeCurrentOfItsDrive(const QString &folder);
+// Which of the two: the environment name of the drive's current folder ("=D:"), or empty for
+// the process's current folder. `current` and `folder` are absolute, with either separator.
+QString driveFolderVariable(const QString &current, const QString &folder);
+
 // Loads Qt's own translations for its dialogs and buttons into the running application.
 bool installQtTranslations(const QLocale &locale);
 

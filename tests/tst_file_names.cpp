@@ -1,7 +1,9 @@
-// The names that pass between the file dialog and the commands: the dialog's filters, and a
-// multi-selection's FileName as the batch run reads it, one file at a time.
+// The names that pass between the file dialog and the commands: the dialog's filters, a
+// multi-selection's FileName as the batch run reads it, one file at a time, and the folder that
+// relative names start from.
 #include "batch/file_list.h"
 #include "platform/name_filters.h"
+#include "platform/paths.h"
 #include "support.h"
 
 #include <QRegularExpression>
@@ -74,6 +76,33 @@ private slots:
                                .hasMatch();
             QCOMPARE(matched, i == entry);
         }
+    }
+
+    // The program's folder becomes its drive's current folder; the current drive stays.
+    void programFolderLeavesTheCurrentDrive_data()
+    {
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("variable"); // empty: the process's current folder
+        const char *rows[][4] = {
+            {"same drive", "C:/Users/me", "C:/Tools/v", ""},
+            {"same drive, other case", "c:/Users", "C:\\Tools", ""},
+            {"other drive", "C:/Users", "D:/Tools/v", "=D:"},
+            {"other drive, lower case", "C:/", "e:\\v", "=E:"},
+            {"from a share to a drive", "//srv/share", "F:/v", "=F:"},
+            {"a share", "C:/Users", "//srv/share/v", ""},
+            {"no drives", "/home/me", "/opt/v", ""},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
+    }
+
+    void programFolderLeavesTheCurrentDrive()
+    {
+        QFETCH(QString, current);
+        QFETCH(QString, folder);
+        QFETCH(QString, variable);
+        QCOMPARE(platform::driveFolderVariable(current, folder), variable);
     }
 };
 
