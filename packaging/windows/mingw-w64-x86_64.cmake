@@ -21,8 +21,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # What is built here ships alone, beside nothing but Windows' own DLLs: the GCC, C++ and
 # threads runtimes go into each program, and zlib is taken as libz.a, not as the import
-# library of a zlib1.dll that FindZLIB would otherwise prefer.
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# library of a zlib1.dll that FindZLIB would otherwise prefer. The window program is the
+# exception (VARNELLO_SHARED_RUNTIME): it shares the runtime DLLs of the Qt DLLs it loads, so
+# that one C++ runtime serves both.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VARNELLO_SHARED_RUNTIME)
+if(NOT VARNELLO_SHARED_RUNTIME)
+    set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+endif()
 set(ZLIB_USE_STATIC_LIBS ON)
 
 # Tests and try_run() run the programs under Wine, headless, in a prefix of the build tree.
