@@ -34,25 +34,6 @@ char32_t folded(char32_t c)
     return c;
 }
 
-void appendUtf8(std::string &out, char32_t c)
-{
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
-
 bool endsWithSeparator(const std::filesystem::path &path)
 {
     const auto &native = path.native();
@@ -131,7 +112,7 @@ std::string identity(const std::filesystem::path &path)
         char32_t c = length == 1 ? lead : lead & (0xFF >> (length + 1));
         for (std::size_t k = 1; k < length; ++k)
             c = c << 6 | (static_cast<unsigned char>(shown[at + k]) & 0x3F);
-        appendUtf8(id, folded(c));
+        core::appendUtf8(id, folded(c));
         at += length;
     }
     return id;

@@ -26,8 +26,6 @@ std::string valueOf(const std::filesystem::path &path)
     return displayPath(path);
 }
 
-namespace {} // namespace
-
 std::size_t utf8Length(std::string_view bytes, std::size_t at)
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
@@ -57,9 +55,6 @@ std::size_t utf8Length(std::string_view bytes, std::size_t at)
     return length;
 }
 
-namespace {
-
-#if defined(_WIN32)
 void appendUtf8(std::string &out, char32_t c)
 {
     if (c < 0x80) {
@@ -78,7 +73,8 @@ void appendUtf8(std::string &out, char32_t c)
         out += char(0x80 | (c & 0x3F));
     }
 }
-#endif
+
+namespace {
 
 const char kHex[] = "0123456789abcdef";
 

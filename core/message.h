@@ -65,6 +65,9 @@ template<typename... Values> Message message(const char *text, const Values &...
 // surrogates, nothing past U+10FFFF), or 0.
 std::size_t utf8Length(std::string_view bytes, std::size_t at);
 
+// Appends the code point `c` in UTF-8.
+void appendUtf8(std::string &out, char32_t c);
+
 // A path as messages show it: UTF-8 with the system's separators; on Unix each byte of the
 // name that is not well-formed UTF-8 as \xNN, on Windows each lone surrogate as \u{XXXX}, so
 // that every name can be shown and told apart.

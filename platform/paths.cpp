@@ -1,5 +1,6 @@
 #include "paths.h"
 
+#include "core/message.h"
 #include "resources/texts/texts.h"
 
 #include <QCoreApplication>
@@ -28,52 +29,17 @@ constexpr char16_t kEscapeBase = 0xDC00; // + a byte of 0x80 or more
 
 #if !defined(Q_OS_WIN)
 // Unix names are bytes: those that are not UTF-8 travel in QString as escapes of their own.
-bool isContinuation(std::uint8_t byte)
-{
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 sequence at `at`, or 0 (RFC 3629: no overlong forms, no
-// surrogates, nothing past U+10FFFF).
-int sequenceLength(const std::uint8_t *d, qsizetype at, qsizetype n)
-{
-    const std::uint8_t b = d[at];
-    int length = 0;
-    std::uint8_t low = 0x80, high = 0xBF; // the range of the second byte
-    if (b < 0x80)
-        return 1;
-    if (b >= 0xC2 && b <= 0xDF)
-        length = 2;
-    else if (b >= 0xE0 && b <= 0xEF) {
-        length = 3;
-        low = b == 0xE0 ? 0xA0 : 0x80;
-        high = b == 0xED ? 0x9F : 0xBF;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-        length = 4;
-        low = b == 0xF0 ? 0x90 : 0x80;
-        high = b == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (at + length > n || d[at + 1] < low || d[at + 1] > high)
-        return 0;
-    for (int k = 2; k < length; ++k)
-        if (!isContinuation(d[at + k]))
-            return 0;
-    return length;
-}
-
 QString fromNative(QByteArrayView bytes)
 {
-    const auto *d = reinterpret_cast<const std::uint8_t *>(bytes.data());
+    const std::string_view view(bytes.data(), std::size_t(bytes.size()));
     const qsizetype n = bytes.size();
     QString path;
     path.reserve(n);
     qsizetype at = 0;
     while (at < n) {
-        const int length = sequenceLength(d, at, n);
+        const auto length = qsizetype(core::utf8Length(view, std::size_t(at)));
         if (length == 0) {
-            path += QChar(char16_t(kEscapeBase + d[at]));
+            path += QChar(char16_t(kEscapeBase + std::uint8_t(view[std::size_t(at)])));
             ++at;
             continue;
         }
