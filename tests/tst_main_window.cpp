@@ -297,9 +297,9 @@ private slots:
 
     // The settings dialog says what is wrong, beside the field, and keeps OK until nothing is:
     // what is typed is never corrected behind the user's back. A step a field: "field=text",
-    // "pick:field" (the colour button, answered with 123456), "defaults" (標準に戻す), then
-    // "return" (the Return key). The outcome: whether OK can be pressed and the reasons shown,
-    // or the settings the dialog gave.
+    // "pick:field" (the colour button, answered with 123456), "defaults" (標準に戻す),
+    // "panel:WxH" (settings given to the dialog), then "return" (the Return key). The outcome:
+    // whether OK can be pressed and the reasons shown, or the settings the dialog gave.
     void settingsDialogSaysWhatIsWrong_data()
     {
         QTest::addColumn<QString>("steps");
@@ -329,6 +329,8 @@ private slots:
                "自動処理は、合わせた後の大きさが640×480画素を超える画像を変換しません。";
         QTest::newRow("colour picked") << "alpha=1 pick:background return"
                                        << "settings: 設定: 重ね合わせ 背景#123456";
+        QTest::newRow("a panel of no preset kept") << "panel:123x45 return"
+                                                   << "settings: 設定: 123×45 背景#000000";
         QTest::newRow("Return after defaults means OK") << "panel=320×240 dither=2 defaults return"
                                                         << "settings: plain";
     }
@@ -356,6 +358,10 @@ private slots:
             } else if (step == u"return") {
                 QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &dialog,
                                 Qt::Key_Return);
+            } else if (step.startsWith(u"panel:")) {
+                core::Recipe given;
+                given.panel = core::sizeFromWord(step.mid(6).toStdString());
+                dialog.setRecipe(given);
             } else if (step.startsWith(u"pick:")) {
                 QTest::mouseClick(dialog.findChild<QToolButton *>(step.mid(5) + "Pick"),
                                   Qt::LeftButton);
