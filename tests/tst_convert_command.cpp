@@ -132,6 +132,9 @@ private slots:
                             dir.filePath("anim.gif")));
         QVERIFY(testing::writeAll(dir.filePath("cut.gif"),
                                   testing::readAll(dir.filePath("anim.gif")).left(120)));
+        QVERIFY(
+            testing::writeAll(dir.filePath("cut.png"),
+                              testing::encoded(testing::patternPicture(64, 48), "PNG").left(41)));
         for (const char *name : {"l.h", "anim-002.BIN"})
             QVERIFY(testing::writeAll(dir.filePath(name), small));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
