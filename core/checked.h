@@ -2,11 +2,10 @@
 // crops, turned sizes, byte counts. Legal inputs take them past 32 bits (a strip of 2^21 x 1
 // pixels covering a panel of 1 x 1024 is, in arithmetic, 2^31 pixels wide before the panel
 // cuts it), so they are held in 64 bits, products of two of them are taken in 128, and a value
-// reaches a narrower type only through narrowed(), which says when it does not fit.
+// becomes an int only once it is known to lie within a picture or a panel, which are ints.
 #pragma once
 
 #include <cstdint>
-#include <limits>
 #include <optional>
 
 namespace core {
@@ -25,14 +24,6 @@ struct Extent
 
 std::optional<std::int64_t> checkedAdd(std::int64_t a, std::int64_t b);
 std::optional<std::int64_t> checkedMul(std::int64_t a, std::int64_t b);
-
-template<typename To> std::optional<To> narrowed(std::int64_t value)
-{
-    if (value < std::int64_t(std::numeric_limits<To>::min()) ||
-        value > std::int64_t(std::numeric_limits<To>::max()))
-        return std::nullopt;
-    return To(value);
-}
 
 // a * b / c for a, b >= 0 and c > 0, exact whatever the size of the product: the quotient
 // rounded down, and the remainder. The quotient must fit 64 bits.
