@@ -135,7 +135,7 @@ private slots:
         QVERIFY(
             testing::writeAll(dir.filePath("cut.png"),
                               testing::encoded(testing::patternPicture(64, 48), "PNG").left(41)));
-        for (const char *name : {"l.h", "anim-002.BIN"})
+        for (const char *name : {"l.h", "anim-002.BIN", "a-009.BIN"})
             QVERIFY(testing::writeAll(dir.filePath(name), small));
         QVERIFY(testing::writeAll(dir.filePath("a.BIN"), "older BIN"));
 #ifdef Q_OS_UNIX

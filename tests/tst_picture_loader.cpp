@@ -109,7 +109,7 @@ QByteArray pngChunk(const char *type, const QByteArray &data)
 // The damage a recipe asks for, to the image data chunk (the tRNS chunk for trnscrc). Under
 // CRC-32s made anew: a byte of the middle flipped, the zlib stream's last 4 bytes (its
 // Adler-32) dropped, 64 bytes more than the rows compressed, the stream split into chunks of 7
-// bytes (no damage).
+// bytes, or padded past 64 KiB with empty stored blocks (no damage, either).
 void damagePng(QByteArray &bytes, const QStringList &words)
 {
     if (words[0] != u"png")
@@ -126,6 +126,13 @@ void damagePng(QByteArray &bytes, const QStringList &words)
     if (words.contains("flip"))
         data[data.size() / 2] = char(data[data.size() / 2] ^ 0x20);
     data.chop(words.contains("noadler") ? 4 : 0);
+    if (words.contains("padded")) {
+        // Each a block that is not the last, stored, of 0 bytes; after the zlib header.
+        QByteArray empty;
+        for (int i = 0; i < 13108; ++i)
+            empty += QByteArray("\0\0\0\xff\xff", 5);
+        data.insert(2, empty);
+    }
     if (words.contains("overlong")) {
         QByteArray rows(1 << 16, '\0');
         uLongf length = uLongf(rows.size());

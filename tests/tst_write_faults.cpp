@@ -13,6 +13,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 #include <functional>
 
@@ -48,8 +49,11 @@ bool holdsTheNewFile(const QString &writer, const QString &path, int kib)
 {
     const QByteArray file = testing::readAll(path);
     const QImage picture = testing::patternPicture(256, kib * 4 / 3);
+    // A bitmap's sizes agree with the file: its own, where its pixels start, their bytes.
+    const auto field = [&](int at) { return qFromLittleEndian<quint32>(file.constData() + at); };
     return writer == u"BMP"
-               ? file.size() > 28 && file[28] == 24 && // 24 bits a pixel
+               ? file.size() > 54 && field(2) == quint32(file.size()) && field(10) == 54 &&
+                     field(34) == quint32(file.size() - 54) && file[28] == 24 && // bits a pixel
                      QImage::fromData(file).convertToFormat(QImage::Format_RGB32) == picture
                : file == testing::expectedBin(picture);
 }
