@@ -13,7 +13,6 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QtEndian>
 
 #include <functional>
 
@@ -50,7 +49,13 @@ bool holdsTheNewFile(const QString &writer, const QString &path, int kib)
     const QByteArray file = testing::readAll(path);
     const QImage picture = testing::patternPicture(256, kib * 4 / 3);
     // A bitmap's sizes agree with the file: its own, where its pixels start, their bytes.
-    const auto field = [&](int at) { return qFromLittleEndian<quint32>(file.constData() + at); };
+    const auto field = [&](qsizetype at) {
+        const QByteArray bytes = file.mid(at, 4);
+        quint32 value = 0;
+        for (qsizetype i = bytes.size(); i-- > 0;)
+            value = value << 8 | quint8(bytes[i]);
+        return value;
+    };
     return writer == u"BMP"
                ? file.size() > 54 && field(2) == quint32(file.size()) && field(10) == 54 &&
                      field(34) == quint32(file.size() - 54) && file[28] == 24 && // bits a pixel
